@@ -1,0 +1,67 @@
+#include "Core/FrameTimer.h"
+
+#include <SDL.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace FrameTimer {
+int64_t frameStart = 0;
+int64_t counterFrequency = 1;
+int64_t targetFrameUnits = 1666;
+
+namespace {
+constexpr int kDefaultRate = 60;
+}
+
+int ReadFrameRate(const std::string& path) {
+  std::FILE* fp = std::fopen(path.c_str(), "r");
+  if (!fp) {
+    if (std::FILE* out = std::fopen(path.c_str(), "w")) {
+      std::fputs("60", out);
+      std::fclose(out);
+    }
+    return kDefaultRate;
+  }
+  char text[4] = {0, 0, 0, 0};
+  // At most three characters of the first line.
+  for (int i = 0; i < 3; ++i) {
+    int c = std::fgetc(fp);
+    if (c == EOF || c == '\n' || c == '\r')
+      break;
+    text[i] = static_cast<char>(c);
+  }
+  std::fclose(fp);
+  int rate = std::atoi(text);
+  if (rate <= 0) {
+    std::fprintf(stderr, "%s: \"%s\" is not a positive frame rate, using %d\n", path.c_str(), text,
+                 kDefaultRate);
+    rate = kDefaultRate;
+  }
+  return rate;
+}
+
+void Start(const std::string& path) {
+  targetFrameUnits = 100000 / static_cast<int64_t>(ReadFrameRate(path));
+  counterFrequency = static_cast<int64_t>(SDL_GetPerformanceFrequency());
+  if (counterFrequency <= 0)
+    counterFrequency = 1;
+}
+
+int64_t Now() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
+
+void BeginFrame() { frameStart = Now(); }
+
+float WaitForFrameEnd() {
+  // Multiply before dividing, as the frame units are finer than a millisecond. The product is
+  // split to keep it inside 64 bits for long runs on fast counters.
+  auto elapsedUnits = [] {
+    int64_t ticks = Now() - frameStart;
+    return (ticks / counterFrequency) * 100000 + (ticks % counterFrequency) * 100000 / counterFrequency;
+  };
+  int64_t elapsed = elapsedUnits();
+  while (elapsed < targetFrameUnits)
+    elapsed = elapsedUnits();
+  return static_cast<float>(elapsed) / 100000.0f;
+}
+} // namespace FrameTimer

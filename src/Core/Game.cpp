@@ -1,0 +1,28 @@
+#include "Core/Game.h"
+
+#include "Audio/Sounds.h"
+#include "Core/Engine.h"
+#include "Core/Space.h"
+#include "Particles/ParticleSystem.h"
+#include "Physics/PhysicsEngine.h"
+#include "Scripting/LuaEngine.h"
+#include "Systems/GraphicsEngine.h"
+
+int RunGame() {
+  auto* engine = new Engine();
+  auto* physics = new PhysicsEngine();
+  auto* particles = new ParticleSystem();
+  auto* sounds = new Sounds();
+  auto* graphics = new GraphicsEngine("VANTIX");
+  auto* lua = new LuaEngine();
+  engine->AddSystems(5, lua, graphics, sounds, particles, physics);
+  engine->Initialize();
+  if (Space* main = engine->GetSpace("Main"))
+    main->LoadLevel(Engine::kSplashLevel);
+  while (!engine->quit)
+    engine->Update();
+  engine->Shutdown();
+  // The systems outlive the engine, as their objects may still be referenced at exit.
+  delete engine;
+  return 0;
+}

@@ -1,0 +1,199 @@
+#include "Core/Space.h"
+
+#include <algorithm>
+
+#include "Core/Engine.h"
+#include "Meta/File.h"
+#include "Meta/TypeRegistry.h"
+#include "Objects/Component.h"
+#include "Objects/EventDispatcher.h"
+#include "Objects/Events.h"
+#include "Objects/GameObject.h"
+#include "Objects/Transform.h"
+
+namespace {
+void Prepare(GameObject* object, int spaceIndex) {
+  object->m_Active = true;
+  object->IsDead = false;
+  object->m_ArchetypeName.clear();
+  object->m_Name.clear();
+  object->spaceIndex = spaceIndex;
+  object->parent = nullptr;
+  // A recycled object must not bring back the children of its previous life.
+  object->children.clear();
+}
+} // namespace
+
+Space::Space() { GrowObjectPool(); }
+
+Space::~Space() {
+  for (GameObject* object : ownedObjects)
+    delete object;
+  for (BaseComponent* component : ownedComponents)
+    delete component;
+}
+
+void Space::GrowObjectPool() {
+  objectPool.reserve(objectPool.size() + kObjectBlock);
+  ownedObjects.reserve(ownedObjects.size() + kObjectBlock);
+  for (int i = 0; i < kObjectBlock; ++i) {
+    auto* object = new GameObject();
+    ownedObjects.push_back(object);
+    Prepare(object, index);
+    objectPool.emplace_back(0, object);
+  }
+}
+
+GameObject* Space::CreateEmptyObject() {
+  if (objectPool.empty())
+    GrowObjectPool();
+  GameObject* object = objectPool.back().second;
+  objectPool.pop_back();
+  Prepare(object, index);
+  object->index = static_cast<int>(objects.size());
+  objects.push_back(object);
+  object->m_Self = ++idCounter;
+  return object;
+}
+
+GameObject* Space::CreateArchetypeInstance(const std::string& archetypeName) {
+  GameObject* object = CreateEmptyObject();
+  LoadArchetype(object, archetypeName);
+  return object;
+}
+
+GameObject* Space::CreateAtPosition(const std::string& archetypeName, const Vector2D& position) {
+  GameObject* object = CreateArchetypeInstance(archetypeName);
+  auto* transform = object->Get<Transform>("Transform");
+  if (!transform)
+    transform = static_cast<Transform*>(object->AddComponent("Transform"));
+  if (transform) {
+    transform->translation_.x_ = position.x_;
+    transform->translation_.y_ = position.y_;
+    transform->translation_.w_ = position.w_;
+  }
+  return object;
+}
+
+GameObject* Space::GetObjectByName(const std::string& wanted) const {
+  for (GameObject* object : objects)
+    if (object && object->m_Name == wanted)
+      return object;
+  return nullptr;
+}
+
+std::vector<GameObject*> Space::GetObjectsByName(const std::string& wanted) const {
+  std::vector<GameObject*> found;
+  for (GameObject* object : objects)
+    if (object && object->m_Name == wanted)
+      found.push_back(object);
+  return found;
+}
+
+GameObject* Space::GetObjectById(int id) const {
+  for (GameObject* object : objects)
+    if (object && object->m_Self == id)
+      return object;
+  return nullptr;
+}
+
+BaseComponent* Space::NewComponent(const std::string& typeName) {
+  auto& pool = componentPool[typeName];
+  if (pool.empty()) {
+    TypeInfo* info = TypeRegistry::Get().Lookup(typeName);
+    if (!info || !info->isComponent || !info->New) {
+      componentPool.erase(typeName);
+      return nullptr;
+    }
+    pool.reserve(kComponentBlock);
+    for (int i = 0; i < kComponentBlock; ++i) {
+      auto* component = static_cast<BaseComponent*>(info->New());
+      ownedComponents.push_back(component);
+      pool.push_back(component);
+    }
+  }
+  BaseComponent* component = pool.back();
+  pool.pop_back();
+  return component;
+}
+
+void Space::ReturnComponent(const std::string& typeName, BaseComponent* component) {
+  if (component)
+    componentPool[typeName].push_back(component);
+}
+
+void Space::ReleaseObject(GameObject* object) {
+  object->Release();
+  object->RemoveFromParent();
+  for (GameObject* child : object->children)
+    if (child && child->parent == object)
+      child->parent = nullptr;
+  object->children.clear();
+}
+
+void Space::Clear() {
+  if (EventDispatcher::ms_Singleton)
+    EventDispatcher::ms_Singleton->ShutdownSpace(this);
+  pendingDestroy.clear();
+  // Scripts told "Shutdown" may create objects; take the list first.
+  std::vector<GameObject*> released;
+  released.swap(objects);
+  for (GameObject* object : released)
+    if (object)
+      object->Release();
+  for (GameObject* object : released) {
+    if (!object)
+      continue;
+    object->parent = nullptr;
+    object->children.clear();
+    object->IsDead = true;
+    objectPool.emplace_back(object->m_Self, object);
+  }
+  // Objects made by those scripts are released too: the space ends empty.
+  if (!objects.empty())
+    Clear();
+  idCounter = -1;
+}
+
+void Space::DestroyPending() {
+  std::sort(pendingDestroy.begin(), pendingDestroy.end());
+  // An object destroyed twice is listed twice; it is released once.
+  pendingDestroy.erase(std::unique(pendingDestroy.begin(), pendingDestroy.end()),
+                       pendingDestroy.end());
+  std::vector<int> pending;
+  pending.swap(pendingDestroy);
+  for (size_t i = pending.size(); i-- > 0;) {
+    int at = pending[i];
+    if (at < 0 || at >= static_cast<int>(objects.size()))
+      continue;
+    GameObject* object = objects[static_cast<size_t>(at)];
+    if (!object || !object->IsDead)
+      continue;
+    ReleaseObject(object);
+    objectPool.emplace_back(object->m_Self, object);
+    objects[static_cast<size_t>(at)] = objects.back();
+    objects.pop_back();
+    if (at < static_cast<int>(objects.size()))
+      objects[static_cast<size_t>(at)]->index = at;
+  }
+}
+
+void Space::ChangeLevel(const std::string& levelFileName) {
+  changeTarget = levelFileName;
+  changePending = true;
+}
+
+void Space::RestartLevel() { restartPending = true; }
+
+void Space::EndFrame() {
+  if (restartPending) {
+    LoadLevel(std::string("Node Levels\\") + LevelName);
+    restartPending = false;
+  } else if (changePending) {
+    LoadLevel(std::string("Node Levels\\") + changeTarget);
+    changePending = false;
+  } else {
+    DestroyPending();
+  }
+  m_Active = nextActive;
+}

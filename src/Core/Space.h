@@ -1,0 +1,80 @@
+#pragma once
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Objects/Vector2D.h"
+
+class BaseComponent;
+class GameObject;
+
+// An independent world of game objects holding one level. Objects and components come from
+// the space's pools and go back to them; nothing is freed during play.
+class Space {
+public:
+  static constexpr int kObjectBlock = 200;
+  static constexpr int kComponentBlock = 100;
+
+  Space();
+  ~Space();
+  Space(const Space&) = delete;
+  Space& operator=(const Space&) = delete;
+
+  int idCounter = -1;
+  bool m_Active = true;
+  bool nextActive = false;
+  int ID = 0;
+  std::string name = "Main";
+  int index = 0;
+  std::string LevelName;
+  bool restartPending = false;
+  bool changePending = false;
+  std::string changeTarget;
+
+  std::vector<std::pair<int, GameObject*>> objectPool;
+  std::vector<GameObject*> objects;
+  std::vector<int> pendingDestroy;
+  std::map<std::string, std::vector<BaseComponent*>> liveComponents;
+  std::map<std::string, std::vector<BaseComponent*>> componentPool;
+
+  // Objects.
+  GameObject* CreateEmptyObject();
+  GameObject* CreateArchetypeInstance(const std::string& archetypeName);
+  GameObject* CreateAtPosition(const std::string& archetypeName, const Vector2D& position);
+  GameObject* GetObjectByName(const std::string& name) const;
+  std::vector<GameObject*> GetObjectsByName(const std::string& name) const;
+  GameObject* GetObjectById(int id) const;
+
+  // A component of the registered type from the pool; null for an unknown type name.
+  BaseComponent* NewComponent(const std::string& typeName);
+  // Puts a component back into the pool of its type (it must not be live any more).
+  void ReturnComponent(const std::string& typeName, BaseComponent* component);
+
+  // Releases every object of the space and drops its script connections.
+  void Clear();
+  // End-of-frame removal of the objects destroyed this frame.
+  void DestroyPending();
+
+  // Levels.
+  void ChangeLevel(const std::string& levelFileName);
+  void RestartLevel();
+  void Destroy() { m_Active = false; }
+  void LoadLevel(const std::string& path);
+  bool SaveLevel(const std::string& path);
+  // Applies a pending restart or change (else the destruction pass), then the activity rule.
+  void EndFrame();
+
+  // Script property "Active": reads the current flag, writes the next frame's.
+  bool GetActive() const { return m_Active; }
+  void SetActive(bool value) { nextActive = value; }
+
+  // Count of all objects ever allocated by this space (pool growth), for tests and benchmarks.
+  size_t AllocatedObjects() const { return ownedObjects.size(); }
+
+private:
+  void GrowObjectPool();
+  void ReleaseObject(GameObject* object);
+  std::vector<GameObject*> ownedObjects;
+  std::vector<BaseComponent*> ownedComponents;
+};

@@ -1,0 +1,3 @@
+#include "Meta/Serialize.h"
+
+void InstallTextHooks() {}

@@ -1,0 +1,51 @@
+#pragma once
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "Utilities/Singleton.h"
+
+class EventHandler;
+class PolyEventBase;
+class Space;
+
+struct Connection {
+  std::string function;
+  EventHandler* handler = nullptr; // null once disconnected during a delivery
+};
+
+// Keeps the script connections per space and event name and delivers events to them.
+//
+// Delivery walks only the records present when it began; records connected meanwhile wait for
+// the next event. A record removed during a delivery is blanked rather than erased, so the
+// walk neither skips nor repeats the others; blanks are swept once no delivery is running.
+class EventDispatcher : public Singleton<EventDispatcher> {
+public:
+  using EventMap = std::unordered_map<std::string, std::vector<Connection>>;
+
+  void Connect(EventHandler* handler, const std::string& function, const std::string& eventName);
+  void Disconnect(EventHandler* handler, const std::string& function,
+                  const std::string& eventName);
+  // Removes every connection of a handler that is going away.
+  void RemoveHandler(EventHandler* handler);
+
+  void Send(PolyEventBase& event, const std::string& eventName);
+  void SendToSpace(PolyEventBase& event, Space* space, const std::string& eventName);
+
+  // Tells every connected handler of the space "Shutdown" (once per record) and drops the
+  // space's connections.
+  void ShutdownSpace(Space* space);
+
+  // Live records for an event in a space, for tests and tools.
+  size_t ConnectionCount(Space* space, const std::string& eventName) const;
+
+  std::unordered_map<Space*, EventMap> connections;
+
+private:
+  void Deliver(Space* space, EventMap& events, PolyEventBase& event, const std::string& eventName);
+  bool Erase(std::vector<Connection>& records, size_t at);
+  void Sweep();
+
+  int deliveryDepth = 0;
+  bool needsSweep = false;
+};

@@ -1,0 +1,162 @@
+#include "Objects/GameObject.h"
+
+#include <algorithm>
+
+#include "Core/Engine.h"
+#include "Core/Space.h"
+#include "Objects/Component.h"
+#include "Scripting/LuaComponent.h"
+
+Space* GameObject::GetSpace() const {
+  if (spaceIndex < 0 || !Engine::ms_Singleton)
+    return nullptr;
+  return Engine::ms_Singleton->SpaceAt(spaceIndex);
+}
+
+BaseComponent* GameObject::AddComponent(const std::string& typeName) {
+  Space* space = GetSpace();
+  if (!space)
+    return nullptr;
+  BaseComponent* component = space->NewComponent(typeName);
+  if (!component)
+    return nullptr;
+  component->ownerId = m_Self;
+  component->spaceIndex = spaceIndex;
+  components.emplace(typeName, component);
+  space->liveComponents[typeName].push_back(component);
+  return component;
+}
+
+BaseComponent* GameObject::GetComponent(const std::string& typeName) const {
+  auto it = components.find(typeName);
+  return it == components.end() ? nullptr : it->second;
+}
+
+namespace {
+void Unlist(Space* space, const std::string& typeName, BaseComponent* component) {
+  auto live = space->liveComponents.find(typeName);
+  if (live == space->liveComponents.end())
+    return;
+  auto& list = live->second;
+  auto it = std::find(list.begin(), list.end(), component);
+  if (it != list.end())
+    list.erase(it);
+}
+} // namespace
+
+bool GameObject::RemoveComponent(const std::string& typeName) {
+  auto it = components.find(typeName);
+  if (it == components.end())
+    return false;
+  BaseComponent* component = it->second;
+  components.erase(it);
+  if (Space* space = GetSpace()) {
+    Unlist(space, typeName, component);
+    space->ReturnComponent(typeName, component);
+  }
+  return true;
+}
+
+LuaComponent* GameObject::AddLuaComponent(const std::string& name) {
+  auto it = luaComponents.find(name);
+  if (it != luaComponents.end())
+    return it->second;
+  auto* component = new LuaComponent(name, this);
+  luaComponents.emplace(name, component);
+  component->LoadByName(name);
+  // Its "Initialize" may have removed it again.
+  it = luaComponents.find(name);
+  return it == luaComponents.end() ? nullptr : it->second;
+}
+
+LuaComponent* GameObject::GetLuaComponent(const std::string& name) const {
+  auto it = luaComponents.find(name);
+  return it == luaComponents.end() ? nullptr : it->second;
+}
+
+bool GameObject::RemoveLuaComponent(const std::string& name) {
+  auto it = luaComponents.find(name);
+  if (it == luaComponents.end())
+    return false;
+  LuaComponent* component = it->second;
+  component->Call("Shutdown", 0);
+  // "Shutdown" may itself have removed it.
+  it = luaComponents.find(name);
+  if (it == luaComponents.end() || it->second != component)
+    return true;
+  luaComponents.erase(it);
+  LuaComponent::Release(component);
+  return true;
+}
+
+void GameObject::Destroy() {
+  if (IsDead)
+    return;
+  IsDead = true;
+  if (Space* space = GetSpace())
+    space->pendingDestroy.push_back(index);
+  // Children go with their parent, so none is left pointing at a recycled object.
+  for (GameObject* child : children)
+    if (child && child->parent == this)
+      child->Destroy();
+}
+
+bool GameObject::IsAncestorOf(const GameObject* other) const {
+  for (const GameObject* p = other ? other->parent : nullptr; p; p = p->parent)
+    if (p == this)
+      return true;
+  return false;
+}
+
+bool GameObject::SetParent(GameObject* newParent) {
+  if (newParent == this || (newParent && IsAncestorOf(newParent)))
+    return false;
+  RemoveFromParent();
+  parent = newParent;
+  if (!newParent)
+    return false;
+  newParent->children.push_back(this);
+  return true;
+}
+
+bool GameObject::RemoveFromParent() {
+  if (!parent)
+    return false;
+  auto& siblings = parent->children;
+  auto it = std::find(siblings.begin(), siblings.end(), this);
+  bool listed = it != siblings.end();
+  if (listed)
+    siblings.erase(it);
+  parent = nullptr;
+  return listed;
+}
+
+GameObject* GameObject::GetChildByName(const std::string& wanted) const {
+  for (GameObject* child : children)
+    if (child && child->m_Name == wanted)
+      return child;
+  return nullptr;
+}
+
+void GameObject::Release() {
+  Space* space = GetSpace();
+  auto natives = std::move(components);
+  components.clear();
+  for (auto& [typeName, component] : natives) {
+    if (space) {
+      Unlist(space, typeName, component);
+      space->ReturnComponent(typeName, component);
+    }
+  }
+  // Scripts told "Shutdown" may add script components to this object; a few rounds catch
+  // those, and a script that keeps re-adding itself cannot hold the release up for ever.
+  for (int round = 0; round < 4 && !luaComponents.empty(); ++round) {
+    auto scripts = std::move(luaComponents);
+    luaComponents.clear();
+    for (auto& [name, component] : scripts) {
+      if (round < 3)
+        component->Call("Shutdown", 0);
+      LuaComponent::Release(component);
+    }
+  }
+}

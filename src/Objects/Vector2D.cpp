@@ -1,0 +1,5 @@
+#include "Objects/Vector2D.h"
+
+#include <cmath>
+
+const float PI = 4.0f * std::atan(1.0f);

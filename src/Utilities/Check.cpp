@@ -1,0 +1,28 @@
+#include "Utilities/Check.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+int g_failures = 0;
+}
+
+bool ReportCheck(const char* text, const char* module, int line, const std::string& detail) {
+  ++g_failures;
+  if (detail.empty())
+    std::fprintf(stderr, "Check failed: %s (%s, line %d)\n", text, module, line);
+  else
+    std::fprintf(stderr, "Check failed: %s (%s, line %d): %s\n", text, module, line,
+                 detail.c_str());
+  std::fflush(stderr);
+  return false;
+}
+
+void FatalCheck(const char* text, const char* module, int line) {
+  std::fprintf(stderr, "Assertion failed: %s (%s, line %d)\n", text, module, line);
+  std::fflush(stderr);
+  std::abort();
+}
+
+int CheckFailureCount() { return g_failures; }
+void ResetCheckFailureCount() { g_failures = 0; }

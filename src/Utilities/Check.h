@@ -1,0 +1,16 @@
+#pragma once
+// Assertion-style checks. A check names its text, the module that made it and a line, so
+// that a report can be traced back to the rule it enforces. Data checks report and return;
+// fatal checks (broken program invariants) report and abort.
+#include <string>
+
+// Prints "Check failed: <text> (<module>, line <line>)" and, when given, ": <detail>" on
+// standard error. Returns false so it can be used in conditions.
+bool ReportCheck(const char* text, const char* module, int line, const std::string& detail = {});
+
+// Same report, then aborts the program.
+[[noreturn]] void FatalCheck(const char* text, const char* module, int line);
+
+// Number of data checks that failed since start (or since the last reset); used by tests.
+int CheckFailureCount();
+void ResetCheckFailureCount();

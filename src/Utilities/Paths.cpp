@@ -1,0 +1,9 @@
+#include "Utilities/Paths.h"
+
+std::string HostPath(const std::string& dataPath) {
+  std::string out = dataPath;
+  for (char& c : out)
+    if (c == '\\')
+      c = '/';
+  return out;
+}

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Builds the engine and runs the whole test suite: once optimised, once under AddressSanitizer
+# and UndefinedBehaviorSanitizer, then the file-reader fuzzer for a bounded time.
+# Window and GL tests run under Xvfb with Mesa's software renderer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$(pwd)
+
+tools/setup.sh
+
+JOBS=$(nproc)
+export LIBGL_ALWAYS_SOFTWARE=1
+export ALSOFT_DRIVERS=null
+XVFB=(xvfb-run -a -s "-screen 0 1280x720x24")
+
+echo "== Release build and tests"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$JOBS"
+"${XVFB[@]}" ctest --test-dir build --output-on-failure -j"$JOBS"
+
+echo "== Sanitizer build and tests"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+export LSAN_OPTIONS=suppressions=$ROOT/tools/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTIX_SANITIZE=ON -DVANTIX_BENCH=OFF >/dev/null
+cmake --build build-asan -j"$JOBS"
+"${XVFB[@]}" ctest --test-dir build-asan --output-on-failure -j"$JOBS"
+
+if [ -f tests/fuzz/CMakeLists.txt ]; then
+  echo "== Fuzzing the level and archetype readers"
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVANTIX_FUZZ=ON -DVANTIX_BENCH=OFF >/dev/null
+  cmake --build build-fuzz -j"$JOBS" --target fuzz_readers
+  tests/fuzz/run.sh build-fuzz/tests/fuzz/fuzz_readers "${FUZZ_SECONDS:-60}"
+fi
+echo "== All tests passed"
