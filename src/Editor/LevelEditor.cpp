@@ -2,3 +2,4 @@
 
 // The editor windows arrive with the editor work.
 void LevelEditor::Draw(std::vector<Space*>&) {}
+void LevelEditor::ProcessEvent(const SDL_Event&) {}

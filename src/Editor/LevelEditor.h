@@ -5,12 +5,15 @@
 
 class Space;
 class GameObject;
+union SDL_Event;
 
 // The in-game level editor. While open, the renderer views every space through the default
 // camera and the main loop asks the editor to draw after the game.
 class LevelEditor : public Singleton<LevelEditor> {
 public:
   void Draw(std::vector<Space*>& spaces);
+  // The editor's UI layer sees every SDL event before the game does; it consumes none.
+  void ProcessEvent(const SDL_Event& event);
 
   bool open = false;
   GameObject* selected = nullptr;
