@@ -1,0 +1,154 @@
+#include <limits>
+
+#include "Input/Input.h"
+#include "input/InputFixture.h"
+
+using Strings = std::vector<std::string>;
+
+namespace {
+
+// SDL's virtual joystick with the game-controller layout: SDL gives it a controller mapping
+// with buttons and axes in controller order.
+int AttachVirtualController() {
+  return SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                   SDL_CONTROLLER_BUTTON_MAX, 0);
+}
+
+// Device index of the attached virtual joystick with that instance id.
+int IndexOf(SDL_JoystickID id) {
+  for (int i = 0; i < SDL_NumJoysticks(); ++i)
+    if (SDL_JoystickGetDeviceInstanceID(i) == id)
+      return i;
+  return -1;
+}
+
+struct Rumble {
+  float strength;
+  uint32_t milliseconds;
+  bool operator==(const Rumble&) const = default;
+};
+
+class RecordingRumble : public Input::RumbleDevice {
+public:
+  explicit RecordingRumble(std::vector<Rumble>* log) : played(log) {}
+  void Play(float strength, uint32_t milliseconds) override {
+    played->push_back({strength, milliseconds});
+  }
+  std::vector<Rumble>* played;
+};
+
+} // namespace
+
+class ControllerTest : public InputTest {
+protected:
+  // Attaches a virtual controller and returns its instance id.
+  SDL_JoystickID Attach() {
+    int index = AttachVirtualController();
+    EXPECT_GE(index, 0) << SDL_GetError();
+    EXPECT_TRUE(SDL_IsGameController(index));
+    return SDL_JoystickGetDeviceInstanceID(index);
+  }
+  void Detach(SDL_JoystickID id) { SDL_JoystickDetachVirtual(IndexOf(id)); }
+};
+
+TEST_F(ControllerTest, PluggingInOpensTheFirstControllerOnly) {
+  ASSERT_FALSE(Input::ControllerConnected());
+  SDL_JoystickID first = Attach();
+  // The search starts by dropping whatever was open.
+  EXPECT_EQ(Frame(), (Strings{"ControllerRemoved 0", "ControllerAdded 1"}));
+  EXPECT_TRUE(Input::ControllerConnected());
+
+  SDL_JoystickID second = Attach();
+  EXPECT_EQ(Frame(), Strings{});
+
+  // Unplugging the open one moves on to the other.
+  Detach(first);
+  EXPECT_EQ(Frame(), (Strings{"ControllerRemoved 0", "ControllerAdded 1"}));
+  EXPECT_TRUE(Input::ControllerConnected());
+
+  Detach(second);
+  EXPECT_EQ(Frame(), (Strings{"ControllerRemoved 0"}));
+  EXPECT_FALSE(Input::ControllerConnected());
+}
+
+TEST_F(ControllerTest, ButtonsAndAxesArriveRaw) {
+  SDL_JoystickID id = Attach();
+  Frame();
+  SDL_Joystick* joystick = SDL_JoystickFromInstanceID(id);
+  ASSERT_NE(joystick, nullptr);
+
+  SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_Y, SDL_PRESSED);
+  EXPECT_EQ(Frame(), (Strings{"ControllerButtonDown 3"}));
+  // Controller buttons are not keys: nothing is held.
+  EXPECT_FALSE(Input::IsDown(3));
+  EXPECT_EQ(Frame(), Strings{});
+  SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_Y, SDL_RELEASED);
+  EXPECT_EQ(Frame(), (Strings{"ControllerButtonUp 3"}));
+
+  SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_PRESSED);
+  EXPECT_EQ(Frame(), (Strings{"ControllerButtonDown 14"}));
+
+  SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTX, -12345);
+  EXPECT_EQ(Frame(), (Strings{"ControllerAxisMoved 0 -12345"}));
+  SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_RIGHTY, -32768);
+  EXPECT_EQ(Frame(), (Strings{"ControllerAxisMoved 3 -32768"}));
+  Detach(id);
+  Frame();
+}
+
+TEST_F(ControllerTest, RumbleIsClampedAndNeedsADevice) {
+  std::vector<Rumble> played;
+  // No controller, no rumble device: nothing to play on, and nothing breaks.
+  Input::SimpleVibrate(0.5f, 100);
+  EXPECT_FALSE(Input::HasRumbleDevice());
+
+  Input::SetRumbleDevice(std::make_unique<RecordingRumble>(&played));
+  Input::SimpleVibrate(1.7f, 250);
+  Input::SimpleVibrate(-0.2f, 10);
+  Input::SimpleVibrate(0.5f, 0);
+  Input::SimpleVibrate(std::numeric_limits<float>::quiet_NaN(), 5);
+  EXPECT_EQ(played, (std::vector<Rumble>{{1.0f, 250}, {0.0f, 10}, {0.5f, 0}, {0.0f, 5}}));
+
+  // A controller search replaces the device with the new controller's own (SDL has no haptic
+  // device for a virtual joystick).
+  SDL_JoystickID id = Attach();
+  Frame();
+  EXPECT_TRUE(Input::ControllerConnected());
+  EXPECT_FALSE(Input::HasRumbleDevice());
+  played.clear();
+  Input::SimpleVibrate(1.0f, 100);
+  EXPECT_TRUE(played.empty());
+  Detach(id);
+  Frame();
+}
+
+// Start-up finds a controller that is already attached.
+class ControllerAtStartTest : public ::testing::Test {};
+
+TEST_F(ControllerAtStartTest, StartOpensAnAttachedController) {
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER) != 0)
+    GTEST_SKIP() << "SDL cannot start: " << SDL_GetError();
+  ScratchDir dir;
+  {
+    Engine engine;
+    engine.Initialize();
+    EventRecorder recorder;
+    recorder.ConnectAll();
+    int index = AttachVirtualController();
+    ASSERT_GE(index, 0) << SDL_GetError();
+
+    Input::Start();
+    EXPECT_TRUE(Input::ControllerConnected());
+    EXPECT_EQ(recorder.Take(), (Strings{"ControllerAdded 1"}));
+    // SDL's own announcement of the device finds it already open.
+    Input::Pump();
+    EXPECT_EQ(recorder.Take(), Strings{});
+
+    Input::Shutdown();
+    EXPECT_FALSE(Input::ControllerConnected());
+    SDL_JoystickDetachVirtual(index);
+    engine.Shutdown();
+  }
+  SDL_Quit();
+}
