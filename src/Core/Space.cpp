@@ -10,6 +10,7 @@
 #include "Objects/Events.h"
 #include "Objects/GameObject.h"
 #include "Objects/Transform.h"
+#include "Scripting/LuaComponent.h"
 
 namespace {
 void Prepare(GameObject* object, int spaceIndex) {
@@ -24,11 +25,22 @@ void Prepare(GameObject* object, int spaceIndex) {
 }
 } // namespace
 
-Space::Space() { GrowObjectPool(); }
+Space::Space() {
+  GrowObjectPool();
+}
 
 Space::~Space() {
-  for (GameObject* object : ownedObjects)
+  // The dispatcher must not keep delivering to a space that is gone.
+  if (EventDispatcher::ms_Singleton)
+    EventDispatcher::ms_Singleton->ForgetSpace(this);
+  for (GameObject* object : ownedObjects) {
+    // Script components still filed belong to their object; at exit they are not told
+    // "Shutdown", only freed.
+    for (auto& entry : object->luaComponents)
+      delete entry.second;
+    object->luaComponents.clear();
     delete object;
+  }
   for (BaseComponent* component : ownedComponents)
     delete component;
 }
@@ -122,60 +134,112 @@ void Space::ReturnComponent(const std::string& typeName, BaseComponent* componen
     componentPool[typeName].push_back(component);
 }
 
+void Space::QueueDestroy(GameObject* object) {
+  if (!object)
+    return;
+  if (inDestroyPass)
+    lateDestroy.push_back(object);
+  else
+    pendingDestroy.push_back(object->index);
+}
+
 void Space::ReleaseObject(GameObject* object) {
   object->Release();
   object->RemoveFromParent();
-  for (GameObject* child : object->children)
-    if (child && child->parent == object)
-      child->parent = nullptr;
-  object->children.clear();
+  // Children go with their parent (also ones attached after it was destroyed), so none is left
+  // pointing at an object that the pool will hand out again.
+  std::vector<GameObject*> children;
+  children.swap(object->children);
+  for (GameObject* child : children) {
+    if (!child || child->parent != object)
+      continue;
+    child->parent = nullptr;
+    if (!child->IsDead)
+      child->Destroy();
+  }
+}
+
+void Space::ReleaseAll() {
+  // "Shutdown" scripts may create objects while the space is being emptied; those are released
+  // in further rounds, and a script that keeps making objects cannot hold the clear up for ever.
+  constexpr int kRounds = 4;
+  for (int round = 0; round < kRounds && !objects.empty(); ++round) {
+    std::vector<GameObject*> released;
+    released.swap(objects);
+    for (GameObject* object : released)
+      if (object)
+        object->Release();
+    for (GameObject* object : released) {
+      if (!object)
+        continue;
+      // Links with objects of other spaces would otherwise outlive this level.
+      if (object->parent && object->parent->spaceIndex != index)
+        object->RemoveFromParent();
+      for (GameObject* child : object->children)
+        if (child && child->parent == object && child->spaceIndex != index)
+          child->parent = nullptr;
+      object->parent = nullptr;
+      object->children.clear();
+      object->IsDead = true;
+      objectPool.emplace_back(object->m_Self, object);
+    }
+  }
 }
 
 void Space::Clear() {
   if (EventDispatcher::ms_Singleton)
     EventDispatcher::ms_Singleton->ShutdownSpace(this);
   pendingDestroy.clear();
-  // Scripts told "Shutdown" may create objects; take the list first.
-  std::vector<GameObject*> released;
-  released.swap(objects);
-  for (GameObject* object : released)
-    if (object)
-      object->Release();
-  for (GameObject* object : released) {
-    if (!object)
-      continue;
-    object->parent = nullptr;
-    object->children.clear();
-    object->IsDead = true;
-    objectPool.emplace_back(object->m_Self, object);
-  }
-  // Objects made by those scripts are released too: the space ends empty.
-  if (!objects.empty())
-    Clear();
+  ReleaseAll();
+  // Destroy calls made by "Shutdown" scripts name objects that are already back in the pool.
+  pendingDestroy.clear();
+  lateDestroy.clear();
   idCounter = -1;
 }
 
 void Space::DestroyPending() {
-  std::sort(pendingDestroy.begin(), pendingDestroy.end());
-  // An object destroyed twice is listed twice; it is released once.
-  pendingDestroy.erase(std::unique(pendingDestroy.begin(), pendingDestroy.end()),
-                       pendingDestroy.end());
+  // Releasing runs "Shutdown" scripts, which may destroy further objects; those are taken in
+  // further rounds of this pass (a script that keeps doing so is left for the next frame).
+  constexpr int kRounds = 8;
   std::vector<int> pending;
   pending.swap(pendingDestroy);
-  for (size_t i = pending.size(); i-- > 0;) {
-    int at = pending[i];
-    if (at < 0 || at >= static_cast<int>(objects.size()))
-      continue;
-    GameObject* object = objects[static_cast<size_t>(at)];
-    if (!object || !object->IsDead)
-      continue;
-    ReleaseObject(object);
-    objectPool.emplace_back(object->m_Self, object);
-    objects[static_cast<size_t>(at)] = objects.back();
-    objects.pop_back();
-    if (at < static_cast<int>(objects.size()))
-      objects[static_cast<size_t>(at)]->index = at;
+  inDestroyPass = true;
+  for (int round = 0; !pending.empty() && round < kRounds; ++round) {
+    std::sort(pending.begin(), pending.end());
+    // An object destroyed twice is listed twice; it is released once.
+    pending.erase(std::unique(pending.begin(), pending.end()), pending.end());
+    // From the highest index down, so the swap-and-pop below never moves an object whose index
+    // is still to be processed.
+    for (size_t i = pending.size(); i-- > 0;) {
+      int at = pending[i];
+      if (at < 0 || at >= static_cast<int>(objects.size()))
+        continue;
+      GameObject* object = objects[static_cast<size_t>(at)];
+      if (!object || !object->IsDead)
+        continue;
+      ReleaseObject(object);
+      // A "Shutdown" script that loaded a level into this space has already emptied it; the
+      // remaining indices mean nothing any more.
+      if (at >= static_cast<int>(objects.size()) || objects[static_cast<size_t>(at)] != object) {
+        pending.clear();
+        break;
+      }
+      objectPool.emplace_back(object->m_Self, object);
+      objects[static_cast<size_t>(at)] = objects.back();
+      objects.pop_back();
+      if (at < static_cast<int>(objects.size()))
+        objects[static_cast<size_t>(at)]->index = at;
+    }
+    pending.clear();
+    for (GameObject* object : lateDestroy)
+      if (object->index >= 0 && object->index < static_cast<int>(objects.size()) &&
+          objects[static_cast<size_t>(object->index)] == object)
+        pending.push_back(object->index);
+    lateDestroy.clear();
   }
+  inDestroyPass = false;
+  // Left over after the last round: their indices are current, so the next pass can take them.
+  pendingDestroy.insert(pendingDestroy.end(), pending.begin(), pending.end());
 }
 
 void Space::ChangeLevel(const std::string& levelFileName) {
@@ -183,7 +247,9 @@ void Space::ChangeLevel(const std::string& levelFileName) {
   changePending = true;
 }
 
-void Space::RestartLevel() { restartPending = true; }
+void Space::RestartLevel() {
+  restartPending = true;
+}
 
 void Space::EndFrame() {
   if (restartPending) {

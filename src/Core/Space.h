@@ -51,10 +51,12 @@ public:
   // Puts a component back into the pool of its type (it must not be live any more).
   void ReturnComponent(const std::string& typeName, BaseComponent* component);
 
-  // Releases every object of the space and drops its script connections.
+  // Releases every object of the space back to the pool and drops its script connections.
   void Clear();
   // End-of-frame removal of the objects destroyed this frame.
   void DestroyPending();
+  // Records a destroyed object for the end-of-frame pass (GameObject::Destroy uses it).
+  void QueueDestroy(GameObject* object);
 
   // Levels.
   void ChangeLevel(const std::string& levelFileName);
@@ -75,6 +77,11 @@ public:
 private:
   void GrowObjectPool();
   void ReleaseObject(GameObject* object);
+  void ReleaseAll();
   std::vector<GameObject*> ownedObjects;
   std::vector<BaseComponent*> ownedComponents;
+  // Objects destroyed by scripts while the destruction pass itself is releasing objects; their
+  // indices may move before the pass gets to them, so they are kept by address.
+  std::vector<GameObject*> lateDestroy;
+  bool inDestroyPass = false;
 };

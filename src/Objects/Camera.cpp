@@ -9,7 +9,8 @@ Camera::Camera() : Camera(glm::vec3(0.0f, 0.0f, 1.0f), glm::vec3(0.0f, 1.0f, 0.0
 Camera::Camera(glm::vec3 center, glm::vec3 up, float width, float height)
     : center_(center), up_(up), width_(width), height_(height), baseWidth(width),
       baseHeight(height) {
-  float a = -PI / 2.0f;
+  // Computed here rather than from PI: cameras may be built during static initialisation.
+  const float a = -2.0f * std::atan(1.0f);
   right_ = glm::vec3(std::cos(a) * up_.x - std::sin(a) * up_.y,
                      std::sin(a) * up_.x + std::cos(a) * up_.y, 0.0f);
 }
@@ -29,7 +30,9 @@ glm::mat3 Camera::GetInverseProjection() const {
   return glm::mat3(width_ / 2.0f, 0, 0, 0, height_ / 2.0f, 0, 0, 0, 1);
 }
 
-glm::mat3 Camera::GetCameraMatrix() const { return glm::mat3(right_, up_, center_); }
+glm::mat3 Camera::GetCameraMatrix() const {
+  return glm::mat3(right_, up_, center_);
+}
 
 glm::mat3 Camera::GetViewProjection() const {
   return GetProjection() * glm::inverse(GetCameraMatrix());

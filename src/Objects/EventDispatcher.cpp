@@ -1,5 +1,7 @@
 #include "Objects/EventDispatcher.h"
 
+#include <algorithm>
+
 #include "Core/Engine.h"
 #include "Core/Space.h"
 #include "Objects/EventHandler.h"
@@ -18,21 +20,29 @@ Space* HandlerSpace(EventHandler* handler) {
 }
 } // namespace
 
+EventDispatcher::EventMap& EventDispatcher::SpaceEntry(Space* space) {
+  auto [it, made] = connections.try_emplace(space);
+  // Handlers without a space are filed under null and never delivered, so null is not walked.
+  if (made && space)
+    spaceOrder.push_back(space);
+  return it->second;
+}
+
 void EventDispatcher::Connect(EventHandler* handler, const std::string& function,
                               const std::string& eventName) {
   if (!handler)
     return;
-  connections[HandlerSpace(handler)][eventName].push_back({function, handler});
+  SpaceEntry(HandlerSpace(handler))[eventName].push_back({function, handler});
 }
 
-bool EventDispatcher::Erase(std::vector<Connection>& records, size_t at) {
+void EventDispatcher::Erase(std::vector<Connection>& records, size_t at) {
   if (deliveryDepth > 0) {
+    // A walk over this vector may be running: keep the positions, sweep later.
     records[at].handler = nullptr;
     needsSweep = true;
   } else {
     records.erase(records.begin() + static_cast<std::ptrdiff_t>(at));
   }
-  return true;
 }
 
 void EventDispatcher::Disconnect(EventHandler* handler, const std::string& function,
@@ -54,6 +64,10 @@ void EventDispatcher::Disconnect(EventHandler* handler, const std::string& funct
 }
 
 void EventDispatcher::RemoveHandler(EventHandler* handler) {
+  if (!handler)
+    return;
+  if (shutdownDepth > 0)
+    goneDuringShutdown.push_back(handler);
   for (auto& [space, events] : connections)
     for (auto& [name, list] : events)
       for (size_t i = list.size(); i-- > 0;)
@@ -65,11 +79,13 @@ void EventDispatcher::Deliver(Space* space, EventMap& events, PolyEventBase& eve
                               const std::string& eventName) {
   if (!space || !space->m_Active)
     return;
-  // The vector may grow (reallocate) during the walk, so it is indexed, never iterated.
+  // The vector may grow (reallocate) during the walk, so it is indexed, never iterated; records
+  // appended meanwhile lie beyond `count` and wait for the next event.
   auto& list = events[eventName];
-  size_t count = list.size();
+  const size_t count = list.size();
   ++deliveryDepth;
   for (size_t i = 0; i < count && i < list.size(); ++i) {
+    // A copy: the handler may connect and so move the vector while it runs.
     Connection record = list[i];
     if (record.handler)
       record.handler->HandleEvent(event, record.function);
@@ -80,16 +96,31 @@ void EventDispatcher::Deliver(Space* space, EventMap& events, PolyEventBase& eve
 }
 
 void EventDispatcher::Send(PolyEventBase& event, const std::string& eventName) {
-  // Collect the spaces first: a handler may connect in a space that had no entry yet.
-  std::vector<Space*> spaces;
-  spaces.reserve(connections.size());
-  for (auto& entry : connections)
-    spaces.push_back(entry.first);
-  for (Space* space : spaces) {
+  // Entries made directly in `connections` are picked up here.
+  size_t filed = connections.size() - connections.count(nullptr);
+  size_t ordered = static_cast<size_t>(
+      std::count_if(spaceOrder.begin(), spaceOrder.end(), [](Space* s) { return s != nullptr; }));
+  if (filed != ordered) {
+    spaceOrder.clear();
+    for (auto& entry : connections)
+      if (entry.first)
+        spaceOrder.push_back(entry.first);
+  }
+  // Spaces whose first connection is made during this send wait for the next one. The walk
+  // counts as a delivery, so nothing is compacted under it.
+  const size_t count = spaceOrder.size();
+  ++deliveryDepth;
+  for (size_t i = 0; i < count && i < spaceOrder.size(); ++i) {
+    Space* space = spaceOrder[i];
+    if (!space)
+      continue;
     auto it = connections.find(space);
     if (it != connections.end())
       Deliver(space, it->second, event, eventName);
   }
+  --deliveryDepth;
+  if (deliveryDepth == 0 && needsSweep)
+    Sweep();
 }
 
 void EventDispatcher::SendToSpace(PolyEventBase& event, Space* space,
@@ -105,25 +136,29 @@ void EventDispatcher::ShutdownSpace(Space* space) {
   auto it = connections.find(space);
   if (it == connections.end())
     return;
-  EventMap& events = it->second; // inner maps are node-based: stable while handlers run
-  std::vector<std::string> names;
+  EventMap& events = it->second; // node-based map: stays put while handlers run
+  // Every record present now is told once, from copies taken before anyone is told, so a
+  // "Shutdown" function may connect or disconnect freely. Handlers destroyed meanwhile are
+  // not called.
+  std::vector<Connection> records;
   for (auto& entry : events)
-    names.push_back(entry.first);
+    records.insert(records.end(), entry.second.begin(), entry.second.end());
+  ++shutdownDepth;
   ++deliveryDepth;
-  for (const std::string& name : names) {
-    auto& list = events[name];
-    // Only the records present now are told; blanked ones (handlers that went away during an
-    // earlier "Shutdown") are skipped.
-    size_t count = list.size();
-    for (size_t i = 0; i < count && i < list.size(); ++i) {
-      Connection record = list[i];
-      if (record.handler && HandlerSpace(record.handler) == space)
-        record.handler->CallFunction("Shutdown");
-    }
+  for (const Connection& record : records) {
+    if (!record.handler)
+      continue;
+    if (std::find(goneDuringShutdown.begin(), goneDuringShutdown.end(), record.handler) !=
+        goneDuringShutdown.end())
+      continue;
+    if (HandlerSpace(record.handler) == space)
+      record.handler->CallFunction("Shutdown");
   }
   --deliveryDepth;
+  if (--shutdownDepth == 0)
+    goneDuringShutdown.clear();
   if (deliveryDepth > 0) {
-    // A delivery further up the stack is walking these lists: blank instead of freeing them.
+    // A walk further up the stack is using these vectors: blank the records instead.
     for (auto& [name, list] : events)
       for (Connection& c : list)
         c.handler = nullptr;
@@ -135,8 +170,31 @@ void EventDispatcher::ShutdownSpace(Space* space) {
   }
 }
 
+void EventDispatcher::ForgetSpace(Space* space) {
+  if (!space)
+    return;
+  auto it = connections.find(space);
+  if (it == connections.end())
+    return;
+  std::replace(spaceOrder.begin(), spaceOrder.end(), space, static_cast<Space*>(nullptr));
+  if (deliveryDepth > 0) {
+    for (auto& [name, list] : it->second)
+      for (Connection& c : list)
+        c.handler = nullptr;
+    forgotten.push_back(space);
+    needsSweep = true;
+    return;
+  }
+  connections.erase(it);
+  std::erase(spaceOrder, nullptr);
+}
+
 void EventDispatcher::Sweep() {
   needsSweep = false;
+  for (Space* space : forgotten)
+    connections.erase(space);
+  forgotten.clear();
+  std::erase(spaceOrder, nullptr);
   for (auto& [space, events] : connections)
     for (auto& [name, list] : events)
       std::erase_if(list, [](const Connection& c) { return c.handler == nullptr; });

@@ -24,8 +24,7 @@ public:
   using EventMap = std::unordered_map<std::string, std::vector<Connection>>;
 
   void Connect(EventHandler* handler, const std::string& function, const std::string& eventName);
-  void Disconnect(EventHandler* handler, const std::string& function,
-                  const std::string& eventName);
+  void Disconnect(EventHandler* handler, const std::string& function, const std::string& eventName);
   // Removes every connection of a handler that is going away.
   void RemoveHandler(EventHandler* handler);
 
@@ -36,16 +35,28 @@ public:
   // space's connections.
   void ShutdownSpace(Space* space);
 
+  // Drops every connection of a space that is being deleted, without telling anyone.
+  void ForgetSpace(Space* space);
+
   // Live records for an event in a space, for tests and tools.
   size_t ConnectionCount(Space* space, const std::string& eventName) const;
 
   std::unordered_map<Space*, EventMap> connections;
 
 private:
+  EventMap& SpaceEntry(Space* space);
   void Deliver(Space* space, EventMap& events, PolyEventBase& event, const std::string& eventName);
-  bool Erase(std::vector<Connection>& records, size_t at);
+  void Erase(std::vector<Connection>& records, size_t at);
   void Sweep();
 
+  // Spaces that have an entry in `connections`, in the order their entries were made, so a
+  // send can walk them by index (handlers may add entries) without copying the map's keys.
+  std::vector<Space*> spaceOrder;
+  // Handlers that went away while ShutdownSpace was walking its copies of the records.
+  std::vector<EventHandler*> goneDuringShutdown;
+  // Spaces deleted during a delivery; their entries are erased once no walk is running.
+  std::vector<Space*> forgotten;
   int deliveryDepth = 0;
+  int shutdownDepth = 0;
   bool needsSweep = false;
 };

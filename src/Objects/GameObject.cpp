@@ -14,6 +14,11 @@ Space* GameObject::GetSpace() const {
 }
 
 BaseComponent* GameObject::AddComponent(const std::string& typeName) {
+  // A second component of a type the object already has would be live but unfiled: nothing
+  // would ever return it to the pool. The filed one is handed back instead.
+  auto filed = components.find(typeName);
+  if (filed != components.end())
+    return filed->second;
   Space* space = GetSpace();
   if (!space)
     return nullptr;
@@ -90,19 +95,21 @@ bool GameObject::RemoveLuaComponent(const std::string& name) {
 }
 
 void GameObject::Destroy() {
-  if (IsDead)
-    return;
   IsDead = true;
   if (Space* space = GetSpace())
-    space->pendingDestroy.push_back(index);
-  // Children go with their parent, so none is left pointing at a recycled object.
+    space->QueueDestroy(this);
+  // Children go with their parent, so none is left pointing at a recycled object. A child that
+  // is already dead has been handled (this also ends the walk on a malformed, cyclic tree).
   for (GameObject* child : children)
-    if (child && child->parent == this)
+    if (child && child->parent == this && !child->IsDead)
       child->Destroy();
 }
 
 bool GameObject::IsAncestorOf(const GameObject* other) const {
-  for (const GameObject* p = other ? other->parent : nullptr; p; p = p->parent)
+  // SetParent keeps the links acyclic; the bound only stops a walk up a damaged chain.
+  int steps = 0;
+  for (const GameObject* p = other ? other->parent : nullptr; p && steps < kMaxDepth;
+       p = p->parent, ++steps)
     if (p == this)
       return true;
   return false;
@@ -124,11 +131,10 @@ bool GameObject::RemoveFromParent() {
     return false;
   auto& siblings = parent->children;
   auto it = std::find(siblings.begin(), siblings.end(), this);
-  bool listed = it != siblings.end();
-  if (listed)
+  if (it != siblings.end())
     siblings.erase(it);
   parent = nullptr;
-  return listed;
+  return true;
 }
 
 GameObject* GameObject::GetChildByName(const std::string& wanted) const {

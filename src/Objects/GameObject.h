@@ -13,6 +13,8 @@ class Space;
 class GameObject {
 public:
   static constexpr const char* kNullName = "__NULLOBJECT__";
+  // Longest parent chain that walks up the hierarchy follow.
+  static constexpr int kMaxDepth = 100000;
 
   std::map<std::string, BaseComponent*> components;
   std::map<std::string, LuaComponent*> luaComponents;
@@ -28,8 +30,8 @@ public:
 
   Space* GetSpace() const;
 
-  // Adds a component of the registered type; a type the object already has keeps the old one
-  // filed (the new one is still returned). Null when the type name is not a component type.
+  // Adds a component of the registered type. When the object already has one of that type, that
+  // one stays filed and is returned. Null when the type name is not a component type.
   BaseComponent* AddComponent(const std::string& typeName);
   // The component of that type, or null.
   BaseComponent* GetComponent(const std::string& typeName) const;
@@ -49,10 +51,13 @@ public:
   // Marks the object and its children dead; they leave the space at the end of the frame.
   void Destroy();
 
-  // Attaches to a new parent. Refused (false) for null, for the object itself and for one of
-  // its own descendants, which would make a cycle.
+  // Detaches from the current parent and attaches to the new one; true when attached. Null
+  // detaches and returns false. The object itself or one of its descendants would make a
+  // cycle: refused, returning false with nothing changed.
   bool SetParent(GameObject* newParent);
+  // Detaches from the parent; false when there was none.
   bool RemoveFromParent();
+  // True when this object is a (possibly indirect) parent of `other`.
   bool IsAncestorOf(const GameObject* other) const;
   GameObject* GetChildByName(const std::string& name) const;
 

@@ -5,25 +5,44 @@
 #include "Objects/GameObject.h"
 
 namespace {
-// The nearest ancestor placement: world translation, scale and rotation of the parent chain.
 struct Placement {
-  Vector2D translation{0, 0, 0, 0};
-  Vector2D scale{1, 1, 0, 0};
+  Vector2D translation;
+  Vector2D scale;
   float rotation = 0.0f;
 };
 
-Placement ParentPlacement(const GameObject* owner) {
-  Placement p;
-  const GameObject* parent = owner ? owner->parent : nullptr;
-  if (!parent)
-    return p;
-  if (auto* t = parent->Get<Transform>("Transform")) {
-    p.translation = t->GetWorldTranslation(parent);
-    p.scale = t->GetWorldScale(parent);
-    p.rotation = t->GetWorldRotation(parent);
-    return p;
+// What an object without a placing ancestor is placed relative to.
+const Placement kIdentity{{0.0f, 0.0f, 0.0f, 0.0f}, {1.0f, 1.0f, 0.0f, 0.0f}, 0.0f};
+
+// Deeper nesting than this is treated as unplaced; it only stops a walk over a damaged
+// (cyclic) parent chain from running away.
+constexpr int kMaxNesting = 1000;
+
+Placement WorldPlacement(const GameObject* owner, const Transform& t, int depth);
+
+// World placement of the nearest ancestor that has a Transform. A parent without one places its
+// children as the identity would, so the walk continues past it.
+Placement ParentPlacement(const GameObject* owner, int depth) {
+  int steps = 0;
+  for (const GameObject* a = owner->parent; a && steps < GameObject::kMaxDepth;
+       a = a->parent, ++steps) {
+    if (auto* placed = a->Get<Transform>("Transform"))
+      return depth < kMaxNesting ? WorldPlacement(a, *placed, depth + 1) : kIdentity;
   }
-  return ParentPlacement(parent);
+  return kIdentity;
+}
+
+// One walk up the chain gives translation, scale and rotation together.
+Placement WorldPlacement(const GameObject* owner, const Transform& t, int depth) {
+  if (!owner || !owner->parent)
+    return {t.translation_, t.scale_, t.rotation_};
+  Placement p = ParentPlacement(owner, depth);
+  float cr = std::cos(p.rotation), sr = std::sin(p.rotation);
+  float a = t.translation_.x_ * p.scale.x_;
+  float b = t.translation_.y_ * p.scale.y_;
+  return {{p.translation.x_ + a * cr - b * sr, p.translation.y_ + a * sr + b * cr, 0.0f, 0.0f},
+          {t.scale_.x_ * p.scale.x_, t.scale_.y_ * p.scale.y_, 0.0f, 0.0f},
+          t.rotation_ + p.rotation};
 }
 } // namespace
 
@@ -34,24 +53,13 @@ Transform::Transform(const Transform& other)
       rotation_(other.rotation_), z_order(other.z_order) {}
 
 Vector2D Transform::GetWorldTranslation(const GameObject* owner) const {
-  if (!owner || !owner->parent)
-    return translation_;
-  Placement p = ParentPlacement(owner);
-  float cr = std::cos(p.rotation), sr = std::sin(p.rotation);
-  float a = translation_.x_ * p.scale.x_;
-  float b = translation_.y_ * p.scale.y_;
-  return {p.translation.x_ + a * cr - b * sr, p.translation.y_ + a * sr + b * cr, 0.0f, 0.0f};
+  return WorldPlacement(owner, *this, 0).translation;
 }
 
 Vector2D Transform::GetWorldScale(const GameObject* owner) const {
-  if (!owner || !owner->parent)
-    return scale_;
-  Placement p = ParentPlacement(owner);
-  return {scale_.x_ * p.scale.x_, scale_.y_ * p.scale.y_, 0.0f, 0.0f};
+  return WorldPlacement(owner, *this, 0).scale;
 }
 
 float Transform::GetWorldRotation(const GameObject* owner) const {
-  if (!owner || !owner->parent)
-    return rotation_;
-  return rotation_ + ParentPlacement(owner).rotation;
+  return WorldPlacement(owner, *this, 0).rotation;
 }
