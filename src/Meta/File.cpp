@@ -1,27 +1,262 @@
 #include "Meta/File.h"
 
+#include <unordered_set>
+#include <vector>
+
 #include "Core/Space.h"
+#include "Meta/Serialize.h"
+#include "Meta/TextReader.h"
+#include "Meta/TextWriter.h"
+#include "Meta/TypeRegistry.h"
+#include "Objects/Component.h"
 #include "Objects/EventDispatcher.h"
 #include "Objects/Events.h"
 #include "Objects/GameObject.h"
+#include "Scripting/LuaComponent.h"
+#include "Utilities/Check.h"
+#include "Utilities/Paths.h"
+
+namespace {
+const char* const kModule = "Meta\\File";
+constexpr int kOpenLine = 39;
+constexpr int kShapeLine = 64;
+constexpr int kEmptyArchetypeLine = 171;
+// Length of "Node Levels\", which the level name leaves out.
+constexpr size_t kLevelFolderLength = 12;
+
+void WriteSpace(TextWriter& out, const Space& space) {
+  int& depth = TextDepth();
+  DefaultWrite(out, &space, TypeOf<Space>(), false);
+  out.Indent().Put("Objects\n");
+  out.Indent().Put("{\n");
+  ++depth;
+  for (const GameObject* object : space.objects) {
+    // The indentation comes first, so an object that is not written leaves its blanks.
+    out.Indent();
+    if (object)
+      WriteGameObject(out, object, false);
+  }
+  --depth;
+  out.Indent().Put("}\n");
+  --depth;
+  out.Indent().Put("}\n");
+}
+
+// Points the object's components and script components back at it.
+void Reown(GameObject* object) {
+  for (auto& [typeName, component] : object->components) {
+    if (!component)
+      continue;
+    component->spaceIndex = object->spaceIndex;
+    component->ownerId = object->m_Self;
+  }
+  for (auto& [name, script] : object->luaComponents) {
+    if (!script)
+      continue;
+    script->spaceIndex = object->spaceIndex;
+    script->ownerId = object->m_Self;
+  }
+}
+
+void ReadSpace(TextReader& in, Space& space, std::vector<GameObject*>* topLevel) {
+  int& depth = TextDepth();
+  const TypeInfo* objectInfo = TypeOf<GameObject>();
+  int entry = depth;
+  DefaultRead(in, &space, TypeOf<Space>());
+  in.MatchLiteral("Objects");
+  in.MatchLiteral("{");
+  ++depth;
+  for (;;) {
+    size_t mark = in.Tell();
+    const TypeInfo* type = TypeScan(in, depth - 1);
+    if (!type) {
+      // The first scan ends at the brace that closes the object just read; the second finds
+      // the next object or the end of the objects.
+      mark = in.Tell();
+      type = TypeScan(in, depth - 1);
+      if (!type) {
+        in.MatchLiteral("}");
+        depth = entry;
+        return;
+      }
+    }
+    if (type != objectInfo) {
+      in.Report("false", kModule, kShapeLine,
+                "expected an object, found '" + std::string(in.Token()) +
+                    "'; the block is skipped");
+      SkipValue(in, type);
+      continue;
+    }
+    in.Seek(mark);
+    GameObject* object = space.CreateEmptyObject();
+    ReadGameObject(in, &space, false, object, objectInfo);
+    if (space.idCounter < object->m_Self)
+      space.idCounter = object->m_Self;
+    object->spaceIndex = space.index;
+    Reown(object);
+    if (topLevel)
+      topLevel->push_back(object);
+  }
+}
+
+// Children are numbered as they are created, before the ids of the later top-level objects are
+// known, so a child can end up with the id that the file gives a later object. Ids must stay
+// unique in a space (components find their owner by id), so such a child is renumbered.
+void RenumberClashes(Space& space, const std::vector<GameObject*>& topLevel) {
+  std::unordered_set<const GameObject*> fromFile(topLevel.begin(), topLevel.end());
+  std::unordered_set<int> fileIds;
+  for (const GameObject* object : topLevel)
+    fileIds.insert(object->m_Self);
+  for (GameObject* object : space.objects) {
+    if (!object || fromFile.count(object) || !fileIds.count(object->m_Self))
+      continue;
+    object->m_Self = ++space.idCounter;
+    Reown(object);
+  }
+}
+
+// Braces of the whole text, leaving out text values (the rest of a line after "std::string").
+long BraceBalance(const std::string& text) {
+  TextReader scan(text, std::string());
+  long balance = 0;
+  while (scan.ReadToken()) {
+    if (scan.TokenIs("{"))
+      ++balance;
+    else if (scan.TokenIs("}"))
+      --balance;
+    else if (scan.TokenIs("std::string"))
+      scan.SkipLine();
+  }
+  return balance;
+}
+
+// What may follow a complete level or archetype: closing braces only.
+bool CheckEnding(TextReader& in, const std::string& text, const char* what) {
+  if (in.Abandoned())
+    return false;
+  bool ok = in.Reports() == 0;
+  while (in.ReadToken()) {
+    if (!in.TokenIs("}")) {
+      in.Report("false", kModule, kShapeLine,
+                std::string("unexpected '") + in.Token() + "' after the end of the " + what);
+      return false;
+    }
+  }
+  long balance = BraceBalance(text);
+  if (balance != 0 && ok) {
+    in.Report("false", kModule, kShapeLine,
+              "the braces do not balance (" + std::to_string(balance > 0 ? balance : -balance) +
+                  (balance > 0 ? " more '{' than '}'" : " more '}' than '{'") +
+                  "): the file is truncated or damaged");
+    return false;
+  }
+  return ok;
+}
+
+bool OpenForReading(const std::string& dataPath, std::string& text, const char* what) {
+  if (ReadTextFile(HostPath(dataPath), text))
+    return true;
+  ReportCheck("fp", kModule, kOpenLine,
+              std::string("cannot open the ") + what + " '" + dataPath + "' for reading");
+  return false;
+}
+
+bool Store(const std::string& dataPath, const std::string& text) {
+  std::string why;
+  if (WriteTextFile(HostPath(dataPath), text, why))
+    return true;
+  ReportCheck("fp", kModule, kOpenLine, why);
+  return false;
+}
+} // namespace
+
+void WriteSpaceHook(TextWriter& out, const void* value, const TypeInfo*) {
+  WriteSpace(out, *static_cast<const Space*>(value));
+}
+
+void ReadSpaceHook(TextReader& in, void* value, const TypeInfo*) {
+  ReadSpace(in, *static_cast<Space*>(value), nullptr);
+}
+
+std::string LevelText(const Space& space) {
+  DepthScope depth;
+  TextWriter out;
+  out.Reserve(1024 + space.objects.size() * 1024);
+  WriteSpace(out, space);
+  return out.Take();
+}
+
+std::string ArchetypeText(const GameObject& object) {
+  DepthScope depth;
+  TextWriter out;
+  WriteGameObject(out, &object, false);
+  return out.Take();
+}
+
+bool ReadLevelText(Space& space, const std::string& text, const std::string& fileName) {
+  DepthScope depth;
+  TextReader in(text, fileName);
+  std::vector<GameObject*> topLevel;
+  ReadSpace(in, space, &topLevel);
+  RenumberClashes(space, topLevel);
+  return CheckEnding(in, text, "level");
+}
+
+bool ReadArchetypeText(GameObject& object, const std::string& text, const std::string& fileName) {
+  DepthScope depth;
+  TextReader in(text, fileName);
+  ReadGameObject(in, nullptr, true, &object, TypeOf<GameObject>());
+  return CheckEnding(in, text, "archetype");
+}
+
+std::string ArchetypePath(const std::string& archetypeName) {
+  return "Archetypes/" + archetypeName + ".archetype";
+}
 
 void Space::LoadLevel(const std::string& path) {
   Clear();
-  LevelName = path.size() > 12 ? path.substr(12) : std::string();
+  std::string text;
+  bool opened = OpenForReading(path, text, "level");
+  LevelName = path.size() > kLevelFolderLength ? path.substr(kLevelFolderLength) : std::string();
+  if (opened)
+    ReadLevelText(*this, text, path);
   AllObjectsCreated created;
   created.Quarter = 3;
   if (EventDispatcher::ms_Singleton)
     EventDispatcher::ms_Singleton->SendToSpace(created, this, "AllObjectsCreated");
 }
 
-bool Space::SaveLevel(const std::string&) { return false; }
+bool Space::SaveLevel(const std::string& path) {
+  return Store(path, LevelText(*this));
+}
 
-bool LoadArchetype(GameObject* object, const std::string&) {
+bool LoadArchetype(GameObject* object, const std::string& archetypeName) {
+  if (!object)
+    return false;
   object->Release();
-  return false;
+  std::string path = ArchetypePath(archetypeName);
+  std::string text;
+  if (!OpenForReading(path, text, "archetype"))
+    return false;
+  return ReadArchetypeText(*object, text, path);
 }
 
 bool SaveArchetype(GameObject* object, const std::string& archetypeName) {
+  if (!object)
+    return false;
   object->m_ArchetypeName = archetypeName;
-  return false;
+  std::string path = ArchetypePath(archetypeName);
+  std::string text = ArchetypeText(*object);
+  if (text.empty()) {
+    // An inactive, dead or child object writes nothing. An archetype saved earlier under this
+    // name is kept rather than replaced by an empty file.
+    std::string existing;
+    if (ReadTextFile(HostPath(path), existing) && !existing.empty()) {
+      ReportCheck("false", kModule, kEmptyArchetypeLine,
+                  "object '" + object->m_Name + "' is not saved (inactive, dead or a child); '" +
+                      path + "' is kept as it was");
+      return false;
+    }
+  }
+  return Store(path, text);
 }

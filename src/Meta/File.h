@@ -1,9 +1,32 @@
 #pragma once
 #include <string>
 
+#include "Meta/TypeInfo.h"
+
 class GameObject;
 class Space;
+class TextReader;
+class TextWriter;
 
-// Archetype files: "Archetypes/" + name + ".archetype".
+// Archetype files: "Archetypes/" + name + ".archetype". Load releases the object first and
+// keeps its id; Save records the name in the object. Both report a file that cannot be opened
+// (check "fp") and return false then.
 bool LoadArchetype(GameObject* object, const std::string& archetypeName);
 bool SaveArchetype(GameObject* object, const std::string& archetypeName);
+
+// "Archetypes/" + name + ".archetype", as a data path.
+std::string ArchetypePath(const std::string& archetypeName);
+
+// The text of a level or an archetype as it is stored, but with "\n" line ends.
+std::string LevelText(const Space& space);
+std::string ArchetypeText(const GameObject& object);
+
+// Reads a level's text into a space that the caller has cleared; `fileName` names the source in
+// messages. Returns false when the text was malformed (each problem has been reported).
+bool ReadLevelText(Space& space, const std::string& text, const std::string& fileName);
+// Reads an archetype's text into a released object, keeping its id.
+bool ReadArchetypeText(GameObject& object, const std::string& text, const std::string& fileName);
+
+// Hooks of the "Space" type: the level layout.
+void WriteSpaceHook(TextWriter& out, const void* value, const TypeInfo* info);
+void ReadSpaceHook(TextReader& in, void* value, const TypeInfo* info);

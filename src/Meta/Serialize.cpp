@@ -1,3 +1,417 @@
 #include "Meta/Serialize.h"
 
-void InstallTextHooks() {}
+#include <cstring>
+
+#include "Core/Space.h"
+#include "Graphics/Font.h"
+#include "Graphics/Sprite.h"
+#include "Meta/File.h"
+#include "Meta/SerializeTemplates.h"
+#include "Meta/TextReader.h"
+#include "Meta/TextWriter.h"
+#include "Meta/TypeRegistry.h"
+#include "Objects/Component.h"
+#include "Objects/GameObject.h"
+#include "Particles/ParticleComponents.h"
+#include "Scripting/LuaComponent.h"
+#include "Utilities/Check.h"
+
+namespace {
+const char* const kModule = "Meta\\Serialize";
+
+char* At(void* base, uint32_t offset) {
+  return static_cast<char*>(base) + offset;
+}
+const char* At(const void* base, uint32_t offset) {
+  return static_cast<const char*>(base) + offset;
+}
+
+std::string Quote(const char* word) {
+  return std::string("'") + word + "'";
+}
+
+// ---- Hooks that read the members and then bring the component's derived state up to date.
+
+void ReadSprite(TextReader& in, void* value, const TypeInfo* info) {
+  DefaultRead(in, value, info);
+  static_cast<Sprite*>(value)->ReapplyAfterLoad();
+}
+
+void ReadFont(TextReader& in, void* value, const TypeInfo* info) {
+  DefaultRead(in, value, info);
+  static_cast<Font*>(value)->ReapplyAfterLoad();
+}
+
+void ReadMembersOnly(TextReader& in, void* value, const TypeInfo* info) {
+  DefaultRead(in, value, info);
+}
+
+void WriteGameObjectHook(TextWriter& out, const void* value, const TypeInfo*) {
+  WriteGameObject(out, static_cast<const GameObject*>(value), false);
+}
+
+void ReadGameObjectHook(TextReader& in, void* value, const TypeInfo* info) {
+  ReadGameObject(in, nullptr, true, static_cast<GameObject*>(value), info);
+}
+
+// ---- The object writer.
+
+void WriteObject(TextWriter& out, const GameObject* object, bool child, int nesting) {
+  if (object->m_Name == "Particle" || object->IsDead || !object->m_Active ||
+      (!child && object->parent))
+    return;
+  if (nesting > kMaxObjectNesting) {
+    ReportCheck("false", kModule, 160,
+                "children of '" + object->m_Name + "' nest deeper than " +
+                    std::to_string(kMaxObjectNesting) + " levels; the rest is not written");
+    return;
+  }
+  int& depth = TextDepth();
+  DefaultWrite(out, object, TypeOf<GameObject>(), false);
+
+  out.Indent().Put("Children\n");
+  out.Indent().Put("{\n");
+  ++depth;
+  for (const GameObject* c : object->children) {
+    if (!c)
+      continue;
+    out.Indent();
+    WriteObject(out, c, true, nesting + 1);
+  }
+  --depth;
+  out.Indent().Put("}\n");
+
+  out.Indent().Put("Components\n");
+  out.Indent().Put("{\n");
+  ++depth;
+  const TypeRegistry& registry = TypeRegistry::Get();
+  for (const auto& [typeName, component] : object->components) {
+    const TypeInfo* info = registry.Lookup(typeName);
+    if (!component || !info || !info->isComponent)
+      continue;
+    out.Indent().Put("Component ");
+    WriteValue(out, component, info);
+  }
+  const TypeInfo* script = TypeOf<LuaComponent>();
+  for (const auto& [scriptName, component] : object->luaComponents) {
+    if (!component)
+      continue;
+    out.Indent().Put("Component ");
+    WriteValue(out, component, script);
+  }
+  --depth;
+  out.Indent().Put("}\n");
+  --depth;
+  out.Indent().Put("}\n");
+}
+
+// ---- The object reader.
+
+// Does `object` still sit in `space`'s object list? A script started during the read may have
+// cleared the space (or loaded another level into it).
+bool StillInSpace(const GameObject* object, const Space* space) {
+  if (!space)
+    return true;
+  size_t at = static_cast<size_t>(object->index);
+  return object->index >= 0 && at < space->objects.size() && space->objects[at] == object;
+}
+
+// Native component `info` read into a pooled component of `home`, or (with no space to keep it)
+// into a temporary that is dropped.
+void ReadNativeComponent(TextReader& in, GameObject* object, Space* home, const TypeInfo* info,
+                         bool scratch) {
+  if (!home || scratch) {
+    if (!scratch)
+      in.Report("false", kModule, 190,
+                "object '" + object->m_Name + "' has no space; its " + info->name +
+                    " component is read but not kept");
+    void* dropped = info->New();
+    ReadValue(in, dropped, info);
+    info->Delete(dropped);
+    return;
+  }
+  BaseComponent* component = home->NewComponent(info->name);
+  if (!component) {
+    // Not poolable: read past it without keeping it.
+    void* dropped = info->New();
+    ReadValue(in, dropped, info);
+    info->Delete(dropped);
+    return;
+  }
+  // A recycled component starts again from the values of a new one, so members missing in the
+  // file take their defaults rather than what the last owner left.
+  info->PlacementDelete(component);
+  info->PlacementNew(component);
+  ReadValue(in, component, info);
+  component->ownerId = object->m_Self;
+  component->spaceIndex = object->spaceIndex;
+  if (!object->components.emplace(info->name, component).second) {
+    in.Report("false", kModule, 205,
+              "object '" + object->m_Name + "' has a second " + info->name +
+                  " component; the second one is ignored");
+    home->ReturnComponent(info->name, component);
+    return;
+  }
+  home->liveComponents[info->name].push_back(component);
+}
+
+void ReadScriptComponent(TextReader& in, GameObject* object, Space* home, const TypeInfo* info,
+                         bool scratch) {
+  auto* component = static_cast<LuaComponent*>(info->New());
+  ReadValue(in, component, info);
+  component->ownerId = object->m_Self;
+  component->spaceIndex = object->spaceIndex;
+  if (scratch) {
+    // Part of an object that is read only to get past it: its script never runs.
+    LuaComponent::Release(component);
+    return;
+  }
+  if (!object->luaComponents.emplace(component->m_Name, component).second) {
+    in.Report("false", kModule, 218,
+              "object '" + object->m_Name + "' names the script '" + component->m_Name +
+                  "' twice; the second one is ignored");
+    LuaComponent::Release(component);
+    return;
+  }
+  component->LoadByName(component->m_Name);
+  if (!StillInSpace(object, home)) {
+    in.Report("false", kModule, 226,
+              "the space was cleared by the script '" + component->m_Name +
+                  "' while it was being read; the rest of the file is not read");
+    in.Abandon();
+  }
+}
+
+void ReadObject(TextReader& in, Space* spaceRef, bool keepOwnId, GameObject* object,
+                const TypeInfo* info, Space* home, bool scratch, int nesting);
+
+// After a failed scan: skips the value that follows the word the scan stopped at, unless the
+// scan stopped at a closing brace (then there is nothing to skip).
+void SkipAfterScan(TextReader& in, const TypeInfo* found) {
+  if (!in.TokenIs("}"))
+    SkipValue(in, found);
+}
+
+void ReadChildren(TextReader& in, GameObject* object, const TypeInfo* info, Space* home,
+                  bool scratch, int nesting) {
+  for (;;) {
+    size_t mark = in.Tell();
+    const TypeInfo* type = TypeScan(in, 0);
+    if (!type)
+      return;
+    in.Seek(mark);
+    if (type != info)
+      return;
+    if (nesting >= kMaxObjectNesting) {
+      in.Report("false", kModule, 245,
+                "children nest deeper than " + std::to_string(kMaxObjectNesting) +
+                    " levels; the rest of the file is not read");
+      in.Abandon();
+      return;
+    }
+    if (home && !scratch) {
+      GameObject* child = home->CreateEmptyObject();
+      ReadObject(in, nullptr, true, child, info, home, false, nesting + 1);
+      child->SetParent(object);
+    } else {
+      // No space to take the child from: it is read to get past it, then dropped.
+      GameObject dropped;
+      dropped.spaceIndex = -1;
+      ReadObject(in, nullptr, true, &dropped, info, nullptr, true, nesting + 1);
+      dropped.Release();
+    }
+    // The closing braces of the child (and of the children block after the last child).
+    for (;;) {
+      size_t before = in.Tell();
+      if (!in.ReadToken() || !in.TokenIs("}")) {
+        in.Seek(before);
+        break;
+      }
+    }
+  }
+}
+
+void ReadComponents(TextReader& in, GameObject* object, Space* home, bool scratch) {
+  const TypeInfo* script = TypeOf<LuaComponent>();
+  for (;;) {
+    if (!in.ReadToken())
+      return;
+    if (in.TokenIs("{") || in.TokenIs("Components"))
+      continue;
+    if (!in.TokenIs("Component"))
+      return;
+    size_t mark = in.Tell();
+    const TypeInfo* type = TypeScan(in, TextDepth());
+    if (!type) {
+      if (in.Tell() >= in.Size()) {
+        in.ReportEnd("false", kModule, 275, "a component type name");
+        return;
+      }
+      in.Report("false", kModule, 278,
+                "unknown component type " + Quote(in.Token()) + "; its block is skipped");
+      SkipAfterScan(in, nullptr);
+      continue;
+    }
+    if (type != script && !type->isComponent) {
+      in.Report("false", kModule, 285,
+                Quote(in.Token()) + " is not a component type; its block is skipped");
+      SkipValue(in, type);
+      continue;
+    }
+    in.Seek(mark);
+    if (type == script)
+      ReadScriptComponent(in, object, home, type, scratch);
+    else
+      ReadNativeComponent(in, object, home, type, scratch);
+  }
+}
+
+void ReadObject(TextReader& in, Space* spaceRef, bool keepOwnId, GameObject* object,
+                const TypeInfo* info, Space* home, bool scratch, int nesting) {
+  int ownId = object->m_Self;
+  DefaultRead(in, object, info);
+  if (keepOwnId)
+    object->m_Self = ownId;
+  if (spaceRef)
+    object->spaceIndex = spaceRef->index;
+  ReadChildren(in, object, info, home, scratch, nesting);
+  in.MatchLiteral("Components");
+  ReadComponents(in, object, home, scratch);
+}
+} // namespace
+
+int& TextDepth() {
+  static int depth = 0;
+  return depth;
+}
+
+void InstallTextHooks() {
+  InstallScalarHooks();
+  TypeRegistry::SetHooks(TypeOf<GameObject>(), &WriteGameObjectHook, &ReadGameObjectHook);
+  TypeRegistry::SetHooks(TypeOf<Space>(), &WriteSpaceHook, &ReadSpaceHook);
+  TypeRegistry::SetHooks(TypeOf<Sprite>(), nullptr, &ReadSprite);
+  TypeRegistry::SetHooks(TypeOf<Font>(), nullptr, &ReadFont);
+  TypeRegistry::SetHooks(TypeOf<LuaComponent>(), nullptr, &ReadMembersOnly);
+  TypeRegistry::SetHooks(TypeOf<ParticleEmitter>(), nullptr, &ReadMembersOnly);
+}
+
+void WriteValue(TextWriter& out, const void* value, const TypeInfo* info) {
+  if (info->serialize)
+    info->serialize(out, value, info);
+  else
+    DefaultWrite(out, value, info, true);
+}
+
+void ReadValue(TextReader& in, void* value, const TypeInfo* info) {
+  if (info->deserialize)
+    info->deserialize(in, value, info);
+  else
+    DefaultRead(in, value, info);
+}
+
+void DefaultWrite(TextWriter& out, const void* value, const TypeInfo* info, bool close) {
+  int& depth = TextDepth();
+  out.Put(info->name).Put('\n');
+  out.Indent().Put("{\n");
+  ++depth;
+  for (const MemberInfo& member : info->members) {
+    out.Indent().Put(member.name).Put(' ');
+    WriteValue(out, At(value, member.offset), member.type);
+  }
+  if (close) {
+    --depth;
+    out.Indent().Put("}\n");
+  }
+}
+
+const TypeInfo* TypeScan(TextReader& in, int stopDepth) {
+  int& depth = TextDepth();
+  for (;;) {
+    if (!in.ReadToken())
+      return nullptr;
+    if (in.TokenIs("{")) {
+      ++depth;
+      continue;
+    }
+    if (in.TokenIs("}")) {
+      if (--depth == stopDepth)
+        return nullptr;
+      continue;
+    }
+    if (in.AtEnd())
+      return nullptr;
+    return TypeRegistry::Get().Lookup(in.Token());
+  }
+}
+
+const MemberInfo* MemberScan(TextReader& in, const TypeInfo* owner, int stopDepth) {
+  int& depth = TextDepth();
+  for (;;) {
+    if (!in.ReadToken())
+      return nullptr;
+    if (in.TokenIs("{")) {
+      ++depth;
+      continue;
+    }
+    if (in.TokenIs("}")) {
+      if (--depth == stopDepth)
+        return nullptr;
+      continue;
+    }
+    for (const MemberInfo& member : owner->members)
+      if (in.TokenIs(member.name))
+        return &member;
+    return nullptr;
+  }
+}
+
+void SkipValue(TextReader& in, const TypeInfo* found) {
+  if (found && found->primitive) {
+    in.SkipLine();
+    return;
+  }
+  if (!in.SkipBlock())
+    in.SkipLine();
+}
+
+void DefaultRead(TextReader& in, void* value, const TypeInfo* info) {
+  int& depth = TextDepth();
+  const TypeInfo* found = TypeScan(in, 0);
+  if (!found) {
+    if (in.Tell() >= in.Size()) {
+      in.ReportEnd("false", kModule, 49, "a " + info->name + " block");
+      return;
+    }
+    in.Report("false", kModule, 49,
+              "expected a " + info->name + " block, found " + Quote(in.Token()) +
+                  "; the value is skipped");
+    SkipAfterScan(in, nullptr);
+    return;
+  }
+  if (found != info) {
+    in.Report("(var.GetTypeInfo() == info)", kModule, 54,
+              "expected a " + info->name + " block, found " + Quote(in.Token()) +
+                  "; the value is skipped");
+    SkipValue(in, found);
+    return;
+  }
+  int start = depth;
+  do {
+    const MemberInfo* member = MemberScan(in, info, start);
+    if (!member) {
+      depth = start;
+      return;
+    }
+    ReadValue(in, At(value, member->offset), member->type);
+  } while (depth > start);
+}
+
+void WriteGameObject(TextWriter& out, const GameObject* object, bool child) {
+  WriteObject(out, object, child, 0);
+}
+
+void ReadGameObject(TextReader& in, Space* space, bool keepOwnId, GameObject* object,
+                    const TypeInfo* info) {
+  Space* home = space ? space : object->GetSpace();
+  ReadObject(in, space, keepOwnId, object, info, home, false, 0);
+}

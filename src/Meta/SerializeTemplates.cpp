@@ -1,0 +1,189 @@
+#include "Meta/SerializeTemplates.h"
+
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "Meta/Serialize.h"
+#include "Meta/TextReader.h"
+#include "Meta/TextWriter.h"
+#include "Meta/TypeRegistry.h"
+
+namespace {
+const char* const kModule = "Meta\\SerializeTemplates";
+
+// Lines of the checks, one per scalar reader.
+constexpr int kIntLine = 71;
+constexpr int kUnsignedLine = 79;
+constexpr int kFloatLine = 87;
+constexpr int kDoubleLine = 95;
+constexpr int kBoolLine = 103;
+constexpr int kCharLine = 111;
+constexpr int kStringLine = 119;
+
+// The scalar's own type name must come first. On a mismatch the rest of the member's line is
+// skipped and the value keeps what it had.
+bool TypeCheck(TextReader& in, const TypeInfo* expected, int line) {
+  int& depth = TextDepth();
+  int before = depth;
+  size_t mark = in.Tell();
+  const TypeInfo* found = TypeScan(in, depth);
+  if (found == expected)
+    return true;
+  if (in.Tell() >= in.Size() && !found) {
+    in.ReportEnd("false", kModule, line, "a " + expected->name + " value");
+    return false;
+  }
+  in.Report("false", kModule, line,
+            "expected a " + expected->name + " value, found '" + in.Token() +
+                "'; the value is skipped");
+  depth = before;
+  in.Seek(mark);
+  in.SkipLine();
+  return false;
+}
+
+void BadNumber(TextReader& in, const TypeInfo* info, int line) {
+  if (in.Tell() >= in.Size()) {
+    in.ReportEnd("false", kModule, line, "a " + info->name + " value");
+    return;
+  }
+  in.Report("false", kModule, line, "no readable " + info->name + " value; the value is skipped");
+  in.SkipLine();
+}
+
+template <class T> T& As(void* value) {
+  return *static_cast<T*>(value);
+}
+template <class T> const T& As(const void* value) {
+  return *static_cast<const T*>(value);
+}
+} // namespace
+
+void WriteInt(TextWriter& out, const void* value, const TypeInfo* info) {
+  out.Put(info->name).Format(" %d\n", As<int>(value));
+}
+
+void ReadInt(TextReader& in, void* value, const TypeInfo* info) {
+  if (!TypeCheck(in, info, kIntLine))
+    return;
+  long long parsed = 0;
+  if (!in.ReadLong(parsed))
+    return BadNumber(in, info, kIntLine);
+  if (parsed > INT_MAX || parsed < INT_MIN) {
+    in.Report("false", kModule, kIntLine, "int value out of range; it is limited");
+    parsed = parsed > INT_MAX ? INT_MAX : INT_MIN;
+  }
+  As<int>(value) = static_cast<int>(parsed);
+}
+
+void WriteUnsigned(TextWriter& out, const void* value, const TypeInfo* info) {
+  out.Put(info->name).Format(" %u\n", As<unsigned>(value));
+}
+
+void ReadUnsigned(TextReader& in, void* value, const TypeInfo* info) {
+  if (!TypeCheck(in, info, kUnsignedLine))
+    return;
+  unsigned long long parsed = 0;
+  if (!in.ReadUnsigned(parsed))
+    return BadNumber(in, info, kUnsignedLine);
+  // As "%u" stores it: a negative number wraps around.
+  As<unsigned>(value) = static_cast<unsigned>(parsed);
+}
+
+void WriteChar(TextWriter& out, const void* value, const TypeInfo* info) {
+  out.Put(info->name).Format(" %d\n", static_cast<int>(As<char>(value)));
+}
+
+void ReadChar(TextReader& in, void* value, const TypeInfo* info) {
+  if (!TypeCheck(in, info, kCharLine))
+    return;
+  long long parsed = 0;
+  if (!in.ReadLong(parsed))
+    return BadNumber(in, info, kCharLine);
+  As<char>(value) = static_cast<char>(parsed);
+}
+
+void WriteFloat(TextWriter& out, const void* value, const TypeInfo* info) {
+  out.Put(info->name).Format(" %f\n", static_cast<double>(As<float>(value)));
+}
+
+void ReadFloat(TextReader& in, void* value, const TypeInfo* info) {
+  if (!TypeCheck(in, info, kFloatLine))
+    return;
+  float parsed = 0.0f;
+  if (!in.ReadFloat(parsed))
+    return BadNumber(in, info, kFloatLine);
+  As<float>(value) = parsed;
+}
+
+void WriteDouble(TextWriter& out, const void* value, const TypeInfo* info) {
+  out.Put(info->name).Format(" %lf\n", As<double>(value));
+}
+
+void ReadDouble(TextReader& in, void* value, const TypeInfo* info) {
+  if (!TypeCheck(in, info, kDoubleLine))
+    return;
+  double parsed = 0.0;
+  if (!in.ReadDouble(parsed))
+    return BadNumber(in, info, kDoubleLine);
+  As<double>(value) = parsed;
+}
+
+void WriteBool(TextWriter& out, const void* value, const TypeInfo* info) {
+  out.Put(info->name).Put(As<bool>(value) ? " true\n" : " false\n");
+}
+
+void ReadBool(TextReader& in, void* value, const TypeInfo* info) {
+  if (!TypeCheck(in, info, kBoolLine))
+    return;
+  if (!in.ReadToken()) {
+    in.ReportEnd("false", kModule, kBoolLine, "a bool value");
+    return;
+  }
+  // Exactly "true" is true; any other word is false.
+  As<bool>(value) = in.TokenIs("true");
+}
+
+void WriteString(TextWriter& out, const void* value, const TypeInfo* info) {
+  const std::string& text = As<std::string>(value);
+  // The value is the rest of one line and ends at its last quote; a line break inside it
+  // would cut the file in the middle of the value, so it is stored as a blank.
+  size_t length = std::strlen(text.c_str());
+  out.Put(info->name).Put(" \"");
+  size_t from = 0;
+  for (size_t i = 0; i < length; ++i) {
+    if (text[i] == '\n' || text[i] == '\r') {
+      out.Put(std::string_view(text.data() + from, i - from)).Put(' ');
+      from = i + 1;
+    }
+  }
+  out.Put(std::string_view(text.data() + from, length - from)).Put("\"\n");
+}
+
+void ReadString(TextReader& in, void* value, const TypeInfo* info) {
+  (void)info;
+  if (in.Tell() >= in.Size()) {
+    in.ReportEnd("false", kModule, kStringLine, "a quoted text");
+    return;
+  }
+  bool hadOpening = false;
+  std::string text;
+  if (!in.ReadQuotedLine(text, hadOpening)) {
+    in.Report("false", kModule, kStringLine,
+              hadOpening ? "a quoted text without its closing quote; the value is skipped"
+                         : "no quoted text on the line; the value is skipped");
+    return;
+  }
+  As<std::string>(value) = std::move(text);
+}
+
+void InstallScalarHooks() {
+  TypeRegistry::SetHooks(TypeOf<int>(), &WriteInt, &ReadInt);
+  TypeRegistry::SetHooks(TypeOf<unsigned>(), &WriteUnsigned, &ReadUnsigned);
+  TypeRegistry::SetHooks(TypeOf<char>(), &WriteChar, &ReadChar);
+  TypeRegistry::SetHooks(TypeOf<float>(), &WriteFloat, &ReadFloat);
+  TypeRegistry::SetHooks(TypeOf<double>(), &WriteDouble, &ReadDouble);
+  TypeRegistry::SetHooks(TypeOf<bool>(), &WriteBool, &ReadBool);
+  TypeRegistry::SetHooks(TypeOf<std::string>(), &WriteString, &ReadString);
+}
