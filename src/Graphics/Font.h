@@ -7,6 +7,7 @@
 #include "Objects/Component.h"
 
 // A line of text drawn from a fixed-width bitmap font whose frames are ASCII 32..126.
+// Like sprites, GL buffers are made at the first draw.
 class Font : public Component<Font> {
 public:
   Font();
@@ -60,10 +61,34 @@ public:
   void CopyFrom(const Font& other);
   void ReapplyAfterLoad();
 
+  // Half the width of one character cell in model units (cells are 2 units tall); 0 when the
+  // font image has no height, in which case nothing is drawn.
+  float HalfCellWidth() const;
+  // Offset along x (world units) that places the text for its alignment, given w x scale.x.
+  // False for an unknown alignment, which keeps the previous model matrix.
+  bool AlignmentOffset(float halfCellTimesScale, float& offset) const;
+
+  // Builds the glyph quads when the layout is pending (no GL needed).
   void Layout();
   void Draw(float x, float y, float sx, float sy, float rotation, const glm::mat3& viewProjection,
             unsigned program);
 
 private:
   void LookUpTexture();
+  void RefreshIfStale();
+  bool EnsureBuffers();
+  void ReleaseBuffers();
+
+  unsigned glGeneration = 0;
+  bool uploadPending = true;
+  std::string lookedUpPath;
+  // What the glyph lists were built from; a direct write to any of it relays the text.
+  struct Built {
+    std::string text;
+    unsigned length = 0;
+    glm::vec4 color{-1.0f};
+    unsigned frames = 0, aniwidth = 0;
+    int height = -1;
+    bool operator==(const Built&) const = default;
+  } built;
 };

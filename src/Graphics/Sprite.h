@@ -6,6 +6,7 @@
 #include "Objects/Component.h"
 
 // A textured, tinted quad for its object, optionally stepping through a horizontal sheet.
+// GL buffers are made at the first draw, so sprites can be built (and pooled) without a window.
 class Sprite : public Component<Sprite> {
 public:
   Sprite();
@@ -36,6 +37,11 @@ public:
   glm::mat3 model{1.0f};
   glm::mat3 mvp{1.0f};
 
+  // The quad as it goes to the vertex buffer: 4 vertices of position (2), colour (4) and
+  // texture coordinate (2).
+  static constexpr int kFloatsPerVertex = 8;
+  float vertices[4 * kFloatsPerVertex] = {};
+
   void SwapTexture(const std::string& name);
   std::string GetTexture() const { return source_.filename_; }
   // Channels 0..255, each divided by 255 and clamped.
@@ -55,10 +61,30 @@ public:
   // After the stored members were read: look the texture up again and re-apply the colour.
   void ReapplyAfterLoad();
 
+  // Half the quad's width in model units (one frame's width over the image height); the quad
+  // is 2 units tall. An image of height 0 has nothing to show and is never drawn.
+  float HalfWidth() const;
+  bool HasImage() const { return textureHeight > 0; }
+
   void BuildModel(float x, float y, float sx, float sy, float rotation);
   void Draw(const glm::mat3& viewProjection, unsigned program);
 
 private:
   void LookUpTexture();
   void RewriteVertices();
+  // Brings the vertices up to date with members written directly (loads, editor, scripts).
+  void RefreshIfStale();
+  bool EnsureBuffers();
+  void ReleaseBuffers();
+
+  unsigned glGeneration = 0; // context the buffers belong to
+  bool uploadPending = true;
+  std::string lookedUpPath; // texture path the GL name and size were taken for
+  struct Built {
+    glm::vec4 color{-1.0f};
+    unsigned frame = 0, frames = 0, aniwidth = 0;
+    int height = -1;
+    bool operator==(const Built&) const = default;
+  } built;
+  Built Current() const;
 };

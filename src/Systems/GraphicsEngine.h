@@ -5,16 +5,39 @@
 #include <vector>
 
 #include "Core/System.h"
+#include "Graphics/ShaderProgram.h"
 #include "Graphics/Texture.h"
 #include "Objects/Camera.h"
 #include "Utilities/Singleton.h"
 
 struct SDL_Window;
 class Space;
+class Sprite;
+class Font;
 
 // The rendering system: window, GL context, shader programs, texture table, default cameras.
+// Each space's Update only collects what is to be drawn into ten z-order layers; Draw issues
+// every draw call of the frame, layer by layer, across all spaces.
 class GraphicsEngine : public System, public Singleton<GraphicsEngine> {
 public:
+  static constexpr int kLayers = 10;
+
+  // One visible sprite or text of this frame: its placement copied at submission and the
+  // view-projection of its space.
+  struct DrawRecord {
+    void* component; // Sprite* in the sprite layers, Font* in the text layers
+    float x, y;
+    float scaleX, scaleY;
+    float rotation;
+    int zOrder;
+    int viewProjection;
+  };
+
+  struct Viewport {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const Viewport&) const = default;
+  };
+
   explicit GraphicsEngine(const std::string& windowTitle = "VANTIX");
   ~GraphicsEngine() override;
 
@@ -42,6 +65,24 @@ public:
   float CameraPosGetX() const;
   float CameraPosGetY() const;
 
+  // The letter-boxed viewport for a window size: the largest centred rectangle of the
+  // reference aspect ratio.
+  static Viewport LetterBox(int width, int height, int referenceWidth, int referenceHeight);
+  const Viewport& CurrentViewport() const { return viewport; }
+
+  // Reads the frame being drawn (before the swap), top row first, RGBA.
+  bool ReadFrame(std::vector<unsigned char>& rgba, int& width, int& height) const;
+
+  // GL objects remember the context they were made in; once it is gone (or replaced) they
+  // must not be touched. Generation 0 is never alive.
+  static unsigned ContextGeneration() { return s_contextGeneration; }
+  static bool ContextAlive(unsigned generation) {
+    return generation != 0 && s_contextLive && generation == s_contextGeneration;
+  }
+  // Texture images never change after upload, so their mipmaps are made once, at the first
+  // draw that samples them.
+  static void EnsureMipmaps(unsigned textureName);
+
   std::map<std::string, TextureRecord> textures;
   std::vector<std::string> textureNames;
   unsigned char cameraIndex = 1;
@@ -54,5 +95,35 @@ public:
   std::string title;
   void* glContext = nullptr;
   int swapInterval = 0;
+  ShaderProgram spriteProgram;
+  ShaderProgram arrowProgram;
   std::vector<Camera> defaultCameras;
+  std::vector<DrawRecord> spriteLayers[kLayers];
+  std::vector<DrawRecord> textLayers[kLayers];
+  std::vector<glm::mat3> viewProjections;
+  std::vector<Camera*> cameraOutlines;
+  int spaceCounter = 0;
+  Camera* sceneCamera = nullptr;
+
+  // Decoding threads for the art list; 0 means one per hardware thread.
+  unsigned artThreads = 0;
+
+private:
+  void LoadArt();
+  void DrawCameraOutlines();
+  void ReadCaptureSettings();
+  void RunCaptureHook();
+
+  Viewport viewport;
+  // Screenshot / timed exit, armed only from the environment (see ReadCaptureSettings).
+  bool captureArmed = false;
+  std::string capturePath;
+  double captureAfterSeconds = 0.0;
+  bool exitAfterCapture = false;
+  unsigned long long captureStartTicks = 0;
+  bool captureStarted = false;
+
+  static unsigned s_contextGeneration;
+  static bool s_contextLive;
+  static std::vector<bool> s_mipmapped;
 };

@@ -1,0 +1,191 @@
+#include "Graphics/ArtList.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <stb_image.h>
+#include <thread>
+
+#include "Utilities/Check.h"
+#include "Utilities/Paths.h"
+
+namespace ArtList {
+namespace {
+const char* kModule = "Graphics\\ArtList";
+
+void ReportLine(const char* rule, int line, const std::string& listName, size_t lineNumber,
+                const std::string& problem) {
+  ReportCheck(rule, kModule, line,
+              "art list " + listName + " line " + std::to_string(lineNumber) + ": " + problem);
+}
+
+bool ParseInt(const std::string& token, int& out) {
+  char* end = nullptr;
+  long value = std::strtol(token.c_str(), &end, 10);
+  if (token.empty() || *end != '\0' || value < -2147483647L - 1 || value > 2147483647L)
+    return false;
+  out = static_cast<int>(value);
+  return true;
+}
+
+bool ParseFloat(const std::string& token, float& out) {
+  char* end = nullptr;
+  out = std::strtof(token.c_str(), &end);
+  return !token.empty() && *end == '\0';
+}
+} // namespace
+
+std::vector<Entry> Parse(const std::string& listName, const std::string& text) {
+  std::vector<Entry> entries;
+  std::istringstream lines(text);
+  std::string line;
+  size_t lineNumber = 0;
+  std::set<std::string> seen;
+  while (std::getline(lines, line)) {
+    ++lineNumber;
+    std::istringstream fields(line);
+    std::vector<std::string> tokens;
+    std::string token;
+    while (fields >> token)
+      tokens.push_back(token);
+    if (tokens.empty())
+      continue;
+
+    if (tokens[0].size() > kMaxNameLength) {
+      ReportLine("name fits its field", __LINE__, listName, lineNumber,
+                 "the name has " + std::to_string(tokens[0].size()) + " characters (at most " +
+                     std::to_string(kMaxNameLength) + ")");
+      continue;
+    }
+    Entry entry;
+    entry.name = tokens[0];
+    int aniwidth = 0, frames = 0;
+    float seconds = 0.0f;
+    if (tokens.size() != 5 || tokens[1].size() != 1 || !ParseInt(tokens[2], aniwidth) ||
+        !ParseInt(tokens[3], frames) || !ParseFloat(tokens[4], seconds)) {
+      ReportLine("entry has five fields", __LINE__, listName, lineNumber,
+                 "expected \"name flag frame-width frame-count seconds-per-frame\"");
+      continue;
+    }
+    if (aniwidth < 0 || frames < 0) {
+      ReportLine("sizes are not negative", __LINE__, listName, lineNumber,
+                 "negative frame width or frame count");
+      continue;
+    }
+    if (!seen.insert(entry.name).second) {
+      ReportLine("name listed once", __LINE__, listName, lineNumber,
+                 entry.name + " is listed twice; the first entry is kept");
+      continue;
+    }
+    entry.texture.filename_ = std::string(kArtFolder) + entry.name;
+    entry.texture.does_animate_ = tokens[1][0] != '\0';
+    entry.texture.aniwidth_ = static_cast<unsigned>(aniwidth);
+    entry.texture.frame_count_ = static_cast<unsigned>(frames);
+    entry.texture.base_fps_ = seconds;
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+std::vector<size_t> SliceSizes(size_t count, unsigned threads) {
+  if (threads == 0)
+    threads = 1;
+  float chunk =
+      std::ceil(static_cast<float>(count + count % threads) / static_cast<float>(threads));
+  size_t per = static_cast<size_t>(chunk);
+  std::vector<size_t> slices;
+  size_t left = count;
+  for (unsigned i = 0; i < threads; ++i) {
+    size_t take = per < left ? per : left;
+    slices.push_back(take);
+    left -= take;
+  }
+  return slices;
+}
+
+void Decode(TextureRecord& record) {
+  std::FILE* file = std::fopen(HostPath(record.texture.filename_).c_str(), "rb");
+  if (!file)
+    return;
+  int width = 0, height = 0, components = 0;
+  unsigned char* pixels = stbi_load_from_file(file, &width, &height, &components, 4);
+  std::fclose(file);
+  if (!pixels)
+    return;
+  record.width = width;
+  record.height = height;
+  record.pixels = pixels;
+}
+
+void DecodeAll(const std::vector<TextureRecord*>& records, unsigned threads) {
+  std::vector<size_t> slices = SliceSizes(records.size(), threads);
+  std::vector<std::thread> workers;
+  workers.reserve(slices.size());
+  size_t start = 0;
+  for (size_t size : slices) {
+    workers.emplace_back([&records, start, size] {
+      for (size_t i = start; i < start + size; ++i)
+        Decode(*records[i]);
+    });
+    start += size;
+  }
+  for (std::thread& worker : workers)
+    worker.join();
+}
+
+namespace {
+void Finish(TextureRecord& record, const Upload& upload) {
+  if (!record.pixels)
+    return;
+  if (upload)
+    upload(record);
+  stbi_image_free(record.pixels);
+  record.pixels = nullptr;
+}
+} // namespace
+
+bool Load(const std::string& listPath, unsigned threads,
+          std::map<std::string, TextureRecord>& table, std::vector<std::string>& names,
+          const Upload& upload) {
+  std::ifstream in(HostPath(listPath));
+  if (!in) {
+    std::printf("Failed to open the art asset file");
+    std::fflush(stdout);
+    return false;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  std::vector<Entry> entries = Parse(listPath, text.str());
+
+  if (threads == 0)
+    threads = std::thread::hardware_concurrency();
+  if (threads <= 1) {
+    for (Entry& entry : entries) {
+      TextureRecord record;
+      record.texture = entry.texture;
+      Decode(record);
+      Finish(record, upload);
+      names.push_back(entry.name);
+      table.emplace(entry.name, record);
+    }
+    return true;
+  }
+
+  // The table is complete before any worker starts, so the workers never touch the map.
+  std::vector<TextureRecord*> records;
+  for (Entry& entry : entries) {
+    TextureRecord& record = table[entry.name];
+    record = TextureRecord{};
+    record.texture = entry.texture;
+    records.push_back(&record);
+    names.push_back(entry.name);
+  }
+  DecodeAll(records, threads);
+  for (TextureRecord* record : records)
+    Finish(*record, upload);
+  return true;
+}
+} // namespace ArtList
