@@ -72,9 +72,12 @@ void ReadSpace(TextReader& in, Space& space, std::vector<GameObject*>* topLevel)
     if (!type) {
       // The first scan ends at the brace that closes the object just read; the second finds
       // the next object or the end of the objects.
+      bool closed = in.TokenIs("}");
       mark = in.Tell();
       type = TypeScan(in, depth - 1);
       if (!type) {
+        if (!closed && !in.TokenIs("}"))
+          in.ReportEnd("false", kModule, kShapeLine, "the closing brace of the objects");
         in.MatchLiteral("}");
         depth = entry;
         return;
@@ -206,6 +209,9 @@ bool ReadArchetypeText(GameObject& object, const std::string& text, const std::s
   DepthScope depth;
   TextReader in(text, fileName);
   ReadGameObject(in, nullptr, true, &object, TypeOf<GameObject>());
+  // The object reader stops at the brace that closes the components.
+  if (!in.TokenIs("}"))
+    in.ReportEnd("false", kModule, kShapeLine, "the closing brace of the components");
   return CheckEnding(in, text, "archetype");
 }
 

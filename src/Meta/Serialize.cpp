@@ -255,7 +255,7 @@ void ReadComponents(TextReader& in, GameObject* object, Space* home, bool scratc
     if (type != script && !type->isComponent) {
       in.Report("false", kModule, 285,
                 Quote(in.Token()) + " is not a component type; its block is skipped");
-      SkipValue(in, type);
+      SkipValue(in, nullptr);
       continue;
     }
     in.Seek(mark);
