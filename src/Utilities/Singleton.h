@@ -7,7 +7,9 @@ template <class T> class Singleton {
 public:
   static inline T* ms_Singleton = nullptr;
 
-  Singleton() {
+  // The derived part is not built yet when this runs, so the sanitizer's dynamic-type check
+  // of the downcast below would always fire; the pointer itself is only stored.
+  __attribute__((no_sanitize("vptr"))) Singleton() {
     if (ms_Singleton)
       FatalCheck("!ms_Singleton", "Utilities\\Singleton", 17);
     ms_Singleton = static_cast<T*>(this);
