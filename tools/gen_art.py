@@ -204,24 +204,28 @@ def make_font():
 
 
 def make_logo():
+    """A rounded orange panel with the name, in the upper part of a 256 x 128 image; the bottom
+    stays transparent so a title placed under the logo does not touch it."""
     w, h = 256, 128
+    top, bottom, left, right = 4, 100, 8, 248
     img = Image(w, h)
-    # Rounded orange panel with a darker rim, transparent outside.
     r = 20
-    for y in range(8, h - 8):
-        for x in range(8, w - 8):
-            dx = max(8 + r - x, 0, x - (w - 9 - r))
-            dy = max(8 + r - y, 0, y - (h - 9 - r))
+    for y in range(top, bottom):
+        for x in range(left, right):
+            dx = max(left + r - x, 0, x - (right - 1 - r))
+            dy = max(top + r - y, 0, y - (bottom - 1 - r))
             if dx * dx + dy * dy <= r * r:
-                edge = dx * dx + dy * dy > (r - 5) ** 2 or x < 13 or x > w - 14 or y < 13 or y > h - 14
-                t = (y - 8) / (h - 16)
+                rim = (dx * dx + dy * dy > (r - 5) ** 2 or x < left + 5 or x >= right - 5
+                       or y < top + 5 or y >= bottom - 5)
+                t = (y - top) / (bottom - top)
                 body = (240, int(150 - 50 * t), int(40 + 10 * t), 255)
-                img.put(x, y, (150, 60, 20, 255) if edge else body)
+                img.put(x, y, (150, 60, 20, 255) if rim else body)
     text = "KELVO"
     scale = 6
     tw = (len(text) * 6 - 1) * scale
-    draw_text(img, text, (w - tw) // 2 + 3, (h - 7 * scale) // 2 + 3, scale, (90, 30, 10, 255))
-    draw_text(img, text, (w - tw) // 2, (h - 7 * scale) // 2, scale, (255, 255, 255, 255))
+    tx, ty = (w - tw) // 2, (top + bottom - 7 * scale) // 2
+    draw_text(img, text, tx + 3, ty + 3, scale, (90, 30, 10, 255))
+    draw_text(img, text, tx, ty, scale, (255, 255, 255, 255))
     img.save("kelvo_logo.png")
 
 
