@@ -13,10 +13,12 @@
 Engine::Engine() = default;
 
 Engine::~Engine() {
-  // Spaces go first, while the dispatcher can still forget their script handlers.
-  for (Space* space : spaces)
+  // Spaces go first, while the dispatcher can still forget their script handlers. The list is
+  // emptied before any is deleted, so nothing torn down with them can reach a deleted space.
+  std::vector<Space*> doomed;
+  doomed.swap(spaces);
+  for (Space* space : doomed)
     delete space;
-  spaces.clear();
   systems.clear();
   delete eventDispatcher;
   delete auxList;

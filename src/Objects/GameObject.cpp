@@ -42,10 +42,12 @@ void Unlist(Space* space, const std::string& typeName, BaseComponent* component)
   auto live = space->liveComponents.find(typeName);
   if (live == space->liveComponents.end())
     return;
+  // A component is listed once, so searching from the back finds the same entry; recently made
+  // components (the usual ones to go) sit there, and erasing near the end moves little.
   auto& list = live->second;
-  auto it = std::find(list.begin(), list.end(), component);
-  if (it != list.end())
-    list.erase(it);
+  auto it = std::find(list.rbegin(), list.rend(), component);
+  if (it != list.rend())
+    list.erase(std::next(it).base());
 }
 } // namespace
 

@@ -1,4 +1,5 @@
 // The registered types: names, order, member tables (the file vocabulary) and value operations.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -179,4 +180,32 @@ TEST(TypeRegistry, ValueOperationsWorkThroughTheDescriptor) {
   text->Copy(storage, &source);
   EXPECT_EQ(*reinterpret_cast<std::string*>(storage), source);
   text->PlacementDelete(storage);
+}
+
+TEST(TypeRegistry, HooksFollowTheTable) {
+  RegisterAllTypes();
+  TypeRegistry& r = TypeRegistry::Get();
+  for (const char* name : {"int", "unsigned", "char", "float", "bool", "double", "std::string",
+                           "GameObject", "Space"}) {
+    EXPECT_NE(r.Lookup(name)->serialize, nullptr) << name;
+    EXPECT_NE(r.Lookup(name)->deserialize, nullptr) << name;
+  }
+  for (const char* name : {"Sprite", "Font", "LuaComponent", "ParticleEmitter"}) {
+    EXPECT_EQ(r.Lookup(name)->serialize, nullptr) << name;
+    EXPECT_NE(r.Lookup(name)->deserialize, nullptr) << name;
+  }
+  for (const char* name : {"int *", "Vector2D", "Transform", "Texture", "Camera", "glm::vec2"}) {
+    EXPECT_EQ(r.Lookup(name)->serialize, nullptr) << name;
+    EXPECT_EQ(r.Lookup(name)->deserialize, nullptr) << name;
+  }
+}
+
+TEST(TypeRegistry, EveryDescriptorIsOnTheChain) {
+  RegisterAllTypes();
+  std::vector<const TypeInfo*> chain;
+  for (const TypeInfo* info = TypeChainHead(); info; info = info->next)
+    chain.push_back(info);
+  for (const std::string& name : TypeRegistry::Get().RegistrationOrder())
+    EXPECT_NE(std::find(chain.begin(), chain.end(), TypeRegistry::Get().Lookup(name)), chain.end())
+        << name;
 }
