@@ -172,12 +172,16 @@ void Space::ReleaseAll() {
     for (GameObject* object : released) {
       if (!object)
         continue;
-      // Links with objects of other spaces would otherwise outlive this level.
+      // Links with objects of other spaces would otherwise outlive this level; children there
+      // go with their parent, as they do when it is destroyed.
       if (object->parent && object->parent->spaceIndex != index)
         object->RemoveFromParent();
       for (GameObject* child : object->children)
-        if (child && child->parent == object && child->spaceIndex != index)
+        if (child && child->parent == object && child->spaceIndex != index) {
           child->parent = nullptr;
+          if (!child->IsDead)
+            child->Destroy();
+        }
       object->parent = nullptr;
       object->children.clear();
       object->IsDead = true;

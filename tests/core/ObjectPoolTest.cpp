@@ -186,6 +186,9 @@ TEST_F(ObjectPool, ClearDropsLinksToObjectsOfOtherSpaces) {
   main->Clear();
   EXPECT_TRUE(inHud->children.empty());
   EXPECT_EQ(hudChild->parent, nullptr);
+  EXPECT_TRUE(hudChild->IsDead) << "children go with their parent";
+  hud->DestroyPending();
+  EXPECT_EQ(hud->objects, (std::vector<GameObject*>{inHud}));
 }
 
 TEST_F(ObjectPool, LookupsByNameAndId) {
