@@ -3,6 +3,7 @@
 #include "Core/FrameTimer.h"
 #include "Core/Space.h"
 #include "Input/Input.h"
+#include "Systems/GraphicsEngine.h"
 #include "input/InputFixture.h"
 
 using Strings = std::vector<std::string>;
@@ -199,6 +200,27 @@ TEST_F(InputTest, FocusAndResize) {
   PushWindow(SDL_WINDOWEVENT_RESIZED, 1000, 563);
   EXPECT_EQ(Frame(), (Strings{"FocusLost", "FocusGained", "WindowResized 1000 563"}));
   EXPECT_FALSE(engine->quit);
+}
+
+TEST_F(InputTest, ResizeReachesTheGraphicsSystemBeforeListeners) {
+  GraphicsEngine graphics("VANTIX");
+  int viewportHeightDuring = -1;
+  recorder.onEvent = [&](const std::string& text) {
+    if (text.rfind("WindowResized", 0) == 0)
+      viewportHeightDuring = graphics.CurrentViewport().height;
+  };
+  PushWindow(SDL_WINDOWEVENT_RESIZED, 1000, 1000);
+  EXPECT_EQ(Frame(), (Strings{"WindowResized 1000 1000"}));
+  const auto& viewport = graphics.CurrentViewport();
+  EXPECT_EQ(viewport.x, 0);
+  EXPECT_EQ(viewport.y, 219);
+  EXPECT_EQ(viewport.width, 1000);
+  EXPECT_EQ(viewport.height, 563);
+  EXPECT_EQ(viewportHeightDuring, 563);
+  // Without a window there is nothing to minimise or maximise; the requests are harmless.
+  PushWindow(SDL_WINDOWEVENT_MINIMIZED);
+  PushWindow(SDL_WINDOWEVENT_MAXIMIZED);
+  EXPECT_EQ(Frame(), Strings{});
 }
 
 TEST_F(InputTest, MovingTheWindowRestartsTheFrameClock) {
