@@ -57,7 +57,10 @@ constexpr const char* kMethods = "__methods";
 
 // Instance __index(self, key); upvalue 1 is the class metatable.
 int InstanceIndex(lua_State* L) {
-  if (lua_type(L, 2) != LUA_TSTRING) {
+  // Every member of a stale reference reads as nil; writes and calls still raise errors.
+  Header* h = HeaderAt(L, 1);
+  if (lua_type(L, 2) != LUA_TSTRING ||
+      (h && h->cls->isAlive && !h->cls->isAlive(h->object, h->tag))) {
     lua_pushnil(L);
     return 1;
   }

@@ -1,46 +1,244 @@
 #include "Scripting/LuaComponent.h"
 
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <lua.hpp>
 
 #include "Core/Engine.h"
 #include "Core/Space.h"
+#include "Objects/EventDispatcher.h"
+#include "Objects/Events.h"
 #include "Objects/GameObject.h"
+#include "Scripting/Binding.h"
+#include "Scripting/LuaEngine.h"
+#include "Utilities/Paths.h"
 
-FileInfo::FileInfo(std::string filePath) : path(std::move(filePath)) { StatFile(); }
+namespace {
+// Live components by address, with their serials.
+std::unordered_map<const LuaComponent*, uint64_t>& Live() {
+  static std::unordered_map<const LuaComponent*, uint64_t> live;
+  return live;
+}
+uint64_t NextSerial() {
+  static uint64_t next = 0;
+  return ++next;
+}
+
+// The engine's state, unless it is missing or being closed.
+lua_State* State() {
+  LuaEngine* engine = LuaEngine::ms_Singleton;
+  return engine && engine->L && !engine->closing ? engine->L : nullptr;
+}
+
+const char* ErrorText(lua_State* L, int idx) {
+  const char* text = lua_tostring(L, idx);
+  return text ? text : "(error object is not a string)";
+}
+} // namespace
+
+// Keeps a component alive while one of its calls runs; a release meanwhile deletes it when the
+// outermost call returns. Declare it first in a function, so it is destroyed last, and touch
+// nothing of the component after it.
+struct CallScope {
+  explicit CallScope(LuaComponent* c) : component(c) { ++component->activeCalls; }
+  ~CallScope() {
+    if (--component->activeCalls == 0 && component->deletePending)
+      delete component;
+  }
+  CallScope(const CallScope&) = delete;
+  CallScope& operator=(const CallScope&) = delete;
+  LuaComponent* component;
+};
+
+FileInfo::FileInfo(std::string filePath) : path(std::move(filePath)) {
+  StatFile();
+}
 
 FileInfo::~FileInfo() = default;
 
+int64_t FileInfo::Stamp(const std::string& file) {
+  std::error_code ec;
+  auto when = std::filesystem::last_write_time(HostPath(file), ec);
+  if (ec)
+    return 0;
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
+}
+
 bool FileInfo::StatFile() {
   std::error_code ec;
-  auto when = std::filesystem::last_write_time(path, ec);
+  auto when = std::filesystem::last_write_time(HostPath(path), ec);
   if (ec) {
     modificationTime = 0;
+    fileStamp = 0;
     return false;
   }
-  modificationTime = std::chrono::duration_cast<std::chrono::seconds>(when.time_since_epoch()).count();
+  auto since = when.time_since_epoch();
+  // The file clock's epoch is not the system clock's; convert to seconds since 1970.
+  auto system = std::chrono::file_clock::to_sys(when);
+  modificationTime =
+      std::chrono::duration_cast<std::chrono::seconds>(system.time_since_epoch()).count();
+  fileStamp = std::chrono::duration_cast<std::chrono::nanoseconds>(since).count();
   return true;
 }
 
-LuaComponent::LuaComponent() = default;
+LuaComponent::LuaComponent() : serial(NextSerial()) {
+  Live()[this] = serial;
+}
 
 LuaComponent::LuaComponent(const std::string& scriptName, GameObject* owner)
-    : FileInfo(scriptName + ".lua"), m_Name(scriptName) {
+    : FileInfo(scriptName + ".lua"), m_Name(scriptName), serial(NextSerial()) {
   if (owner) {
     ownerId = owner->m_Self;
     spaceIndex = owner->spaceIndex;
   }
+  Live()[this] = serial;
 }
 
-LuaComponent::~LuaComponent() = default;
+LuaComponent::~LuaComponent() {
+  Live().erase(this);
+  if (lua_State* L = State()) {
+    for (auto& [key, ref] : dynamicValues)
+      luaL_unref(L, LUA_REGISTRYINDEX, ref);
+    ReleaseInstance();
+  }
+  dynamicValues.clear();
+}
+
+std::vector<std::pair<LuaComponent*, uint64_t>> LuaComponent::LiveComponents() {
+  std::vector<std::pair<LuaComponent*, uint64_t>> all;
+  all.reserve(Live().size());
+  for (auto& [component, serial] : Live())
+    all.emplace_back(const_cast<LuaComponent*>(component), serial);
+  return all;
+}
+
+bool LuaComponent::IsLive(const LuaComponent* component, uint64_t serial) {
+  auto it = Live().find(component);
+  return it != Live().end() && it->second == serial;
+}
+
+size_t LuaComponent::LiveCount() {
+  return Live().size();
+}
+
+void LuaComponent::ReleaseInstance() {
+  lua_State* L = State();
+  if (L && instanceRef > 0)
+    luaL_unref(L, LUA_REGISTRYINDEX, instanceRef);
+  instanceRef = 0;
+}
 
 void LuaComponent::LoadByName(const std::string& scriptName) {
-  path = "Scripts/" + scriptName + ".lua";
+  std::string folder =
+      LuaEngine::ms_Singleton ? LuaEngine::ms_Singleton->scriptsFolder : "Scripts/";
+  path = folder + scriptName + ".lua";
   Load();
 }
 
-void LuaComponent::Load() {}
-void LuaComponent::Reload() {}
-void LuaComponent::Call(const std::string&, int) {}
+void LuaComponent::Load() {
+  lua_State* L = State();
+  if (!L || released)
+    return;
+  CallScope scope(this);
+  loadAttempted = true;
+  int top = lua_gettop(L);
+  // Until the new instance exists the component has none, so a failed load leaves it empty.
+  ReleaseInstance();
+  StatFile();
+
+  int status = luaL_loadfile(L, HostPath(path).c_str());
+  if (status != 0) {
+    if (status == LUA_ERRFILE)
+      std::fprintf(stderr, "Error: %s <-----> Cannot find/open lua script\n", m_Name.c_str());
+    else if (status == LUA_ERRMEM)
+      std::fprintf(stderr, "Error: %s <-----> Memory allocation error while loading\n",
+                   m_Name.c_str());
+    else
+      std::fprintf(stderr, "Error: %s\n", ErrorText(L, -1));
+    lua_settop(L, top);
+    return;
+  }
+
+  // The instance table: the script's globals, falling back to the real ones.
+  lua_newtable(L);
+  lua_newtable(L);
+  lua_pushvalue(L, LUA_GLOBALSINDEX);
+  lua_setfield(L, -2, "__index");
+  lua_setmetatable(L, -2);
+  lb::PushPtr<LuaComponent>(L, this);
+  lua_setfield(L, -2, "this");
+  lua_pushvalue(L, -1);
+  instanceRef = lb::TakeRef(L);
+  lua_setfenv(L, -2);
+
+  if (lua_pcall(L, 0, 0, 0) != 0) {
+    std::printf("Error: %s <-----> %s\n", path.c_str(), ErrorText(L, -1));
+    std::fflush(stdout);
+  }
+  lua_settop(L, top);
+  Call("Initialize", 0);
+}
+
+void LuaComponent::Reload() {
+  if (released || !State())
+    return;
+  CallScope scope(this);
+  Call("Shutdown", 0);
+  if (released)
+    return; // its "Shutdown" removed it
+  Load();
+}
+
+void LuaComponent::Call(const std::string& function, int nargs) {
+  lua_State* L = State();
+  if (!L)
+    return;
+  CallScope scope(this);
+  int base = lua_gettop(L) - nargs;
+  if (base < 0)
+    base = 0;
+  if (released) {
+    lua_settop(L, base);
+    return;
+  }
+  if (instanceRef > 0)
+    lua_rawgeti(L, LUA_REGISTRYINDEX, instanceRef);
+  else
+    lua_pushnil(L);
+  if (!lua_istable(L, -1)) {
+    std::fprintf(stderr, "Error: %s.lua instance has not been loaded %s cannot be called!\n",
+                 m_Name.c_str(), function.c_str());
+    lua_settop(L, base);
+    return;
+  }
+  lua_getfield(L, -1, function.c_str());
+  if (!lua_isfunction(L, -1)) {
+    std::fprintf(stderr, "Error: %s.lua  does not contain a function %s, call terminated!\n",
+                 m_Name.c_str(), function.c_str());
+    lua_settop(L, base);
+    return;
+  }
+  for (int i = 1; i <= nargs; ++i)
+    lua_pushvalue(L, base + i);
+  if (lua_pcall(L, nargs, 0, 0) != 0) {
+    // Even if the failing script released this component, its deletion waits for this scope.
+    std::printf("Error: %s <-----> %s\n", path.c_str(), ErrorText(L, -1));
+    std::fflush(stdout);
+  }
+  lua_settop(L, base);
+}
+
+void LuaComponent::HandleEvent(PolyEventBase& event, const std::string& function) {
+  lua_State* L = State();
+  if (!L || released)
+    return;
+  CallScope scope(this);
+  int top = lua_gettop(L);
+  event.PushToHandler(L, this); // the instance table and the event copy, stored as `event`
+  Call(function, 1);            // consumes the copy
+  lua_settop(L, top);           // and the table
+}
 
 GameObject* LuaComponent::GetOwner() const {
   Space* space = GetSpace();
@@ -51,6 +249,33 @@ Space* LuaComponent::GetSpace() const {
   return Engine::ms_Singleton ? Engine::ms_Singleton->SpaceAt(spaceIndex) : nullptr;
 }
 
-void LuaComponent::Release(LuaComponent* component) { delete component; }
+void LuaComponent::PushDynamic(lua_State* L, const std::string& key) const {
+  auto it = dynamicValues.find(key);
+  if (it == dynamicValues.end())
+    lua_pushnil(L);
+  else
+    lua_rawgeti(L, LUA_REGISTRYINDEX, it->second);
+}
 
-void LuaComponent::HandleEvent(PolyEventBase&, const std::string&) {}
+void LuaComponent::StoreDynamic(lua_State* L, const std::string& key) {
+  int ref = luaL_ref(L, LUA_REGISTRYINDEX);
+  auto [it, inserted] = dynamicValues.emplace(key, ref);
+  if (!inserted) {
+    luaL_unref(L, LUA_REGISTRYINDEX, it->second);
+    it->second = ref;
+  }
+}
+
+void LuaComponent::Release(LuaComponent* component) {
+  if (!component || component->released)
+    return;
+  component->released = true;
+  if (EventDispatcher::ms_Singleton)
+    EventDispatcher::ms_Singleton->RemoveHandler(component);
+  // Scripts holding it see a stale reference from now on.
+  Live().erase(component);
+  if (component->activeCalls > 0)
+    component->deletePending = true;
+  else
+    delete component;
+}

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "Objects/EventHandler.h"
 
@@ -18,19 +20,30 @@ public:
   virtual void Reload() {}
   virtual void Reserved() {}
 
-  // Refreshes modificationTime from the file system; false when the file is missing.
+  // Refreshes modificationTime (seconds) and fileStamp from the file system; false when the
+  // file is missing (both become 0).
   bool StatFile();
+  // The file's modification time at full resolution; 0 when it cannot be read.
+  static int64_t Stamp(const std::string& path);
 
   std::string path;
   int64_t modificationTime = 0;
+  // Full-resolution time of the file as last loaded; edits within one second still differ.
+  int64_t fileStamp = 0;
 };
 
 // One Lua script attached to one game object, running its own instance of the script.
+//
+// Released components are deleted, but never while one of their own calls is running (the
+// delete waits until it returns), and from the release on they are never called again and Lua
+// references to them read as stale.
 class LuaComponent : public FileInfo, public EventHandler {
 public:
   LuaComponent();
   explicit LuaComponent(const std::string& scriptName, GameObject* owner = nullptr);
   ~LuaComponent() override;
+  LuaComponent(const LuaComponent&) = delete;
+  LuaComponent& operator=(const LuaComponent&) = delete;
 
   // path = "Scripts/" + name + ".lua", then Load().
   void LoadByName(const std::string& scriptName);
@@ -48,6 +61,17 @@ public:
   // every event and will never be called again.
   static void Release(LuaComponent* component);
 
+  // Live components and their serials (a serial tells a component from a later one that
+  // happens to get the same address).
+  static std::vector<std::pair<LuaComponent*, uint64_t>> LiveComponents();
+  static bool IsLive(const LuaComponent* component, uint64_t serial);
+  static size_t LiveCount();
+
+  // Dynamic members: values other scripts stored on this component under unregistered names.
+  // Push pushes the value (nil if never stored); Store takes the value on top of the stack.
+  void PushDynamic(lua_State* L, const std::string& key) const;
+  void StoreDynamic(lua_State* L, const std::string& key);
+
   // EventHandler
   int HandlerSpaceIndex() const override { return spaceIndex; }
   void HandleEvent(PolyEventBase& event, const std::string& function) override;
@@ -58,4 +82,14 @@ public:
   int ownerId = -1;
   int spaceIndex = -1;
   std::unordered_map<std::string, int> dynamicValues;
+
+  const uint64_t serial;
+  bool loadAttempted = false;
+  bool released = false;
+
+private:
+  friend struct CallScope;
+  void ReleaseInstance();
+  int activeCalls = 0;
+  bool deletePending = false;
 };

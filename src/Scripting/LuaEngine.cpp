@@ -1,14 +1,127 @@
 #include "Scripting/LuaEngine.h"
 
+#include <csignal>
+#include <cstdio>
+#include <fstream>
 #include <lua.hpp>
+#include <poll.h>
+#include <string>
+#include <unistd.h>
+#include <unordered_map>
+
+#include "Core/Engine.h"
+#include "Core/Space.h"
+#include "Objects/GameObject.h"
+#include "Scripting/Binding.h"
+#include "Scripting/LuaComponent.h"
+#include "Utilities/Debug.h"
+
+namespace {
+int Print(lua_State* L) {
+  int n = lua_gettop(L);
+  for (int i = 1; i <= n; ++i)
+    Lua_PrintIndex(L, i);
+  std::printf("\n");
+  std::fflush(stdout);
+  return 0;
+}
+
+bool DebuggerAttached() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("TracerPid:", 0) == 0)
+      return std::stoi(line.substr(10)) != 0;
+  return false;
+}
+
+int DebugBreak(lua_State*) {
+  if (DebuggerAttached())
+    std::raise(SIGTRAP);
+  return 0;
+}
+
+// One character from standard input. A terminal is waited on; anything else (a closed stream,
+// a pipe nobody writes to) is only read if a character is already there, so an unattended run
+// never hangs here.
+void WaitForKey() {
+  if (isatty(STDIN_FILENO)) {
+    std::getchar();
+    return;
+  }
+  pollfd in{STDIN_FILENO, POLLIN, 0};
+  if (poll(&in, 1, 0) > 0 && (in.revents & POLLIN))
+    std::getchar();
+}
+} // namespace
+
+int LuaPanic(lua_State* L) {
+  const char* message = lua_tostring(L, -1);
+  std::printf("Panic Error: %s\n", message ? message : "(error object is not a string)");
+  std::printf("LUA DIED!!! WHAT DID YOU DO?!?!?!?!?!?!?!?!?!\n");
+  std::fflush(stdout);
+  WaitForKey();
+  return 0;
+}
 
 void LuaEngine::Initialize() {
+  scriptsFolder = "Scripts/";
   L = luaL_newstate();
   luaL_openlibs(L);
+  lua_register(L, "print", &Print);
+  lua_register(L, "__debugbreak", &DebugBreak);
+  lua_atpanic(L, &LuaPanic);
+  lb::RegisterApi(L);
+  lua_settop(L, 0);
+  lastCheck = std::chrono::steady_clock::now();
+}
+
+void LuaEngine::Update(float, Space*) {
+  auto now = std::chrono::steady_clock::now();
+  if (now - lastCheck < reloadInterval)
+    return;
+  lastCheck = now;
+  CheckScripts();
+}
+
+int LuaEngine::CheckScripts() {
+  if (!L)
+    return 0;
+  // Components may come and go while others reload, so work from a snapshot and re-check
+  // each one before touching it.
+  auto snapshot = LuaComponent::LiveComponents();
+  std::unordered_map<std::string, int64_t> stamps;
+  int reloaded = 0;
+  for (auto [component, serial] : snapshot) {
+    if (!LuaComponent::IsLive(component, serial) || !component->loadAttempted)
+      continue;
+    auto found = stamps.find(component->path);
+    if (found == stamps.end())
+      found = stamps.emplace(component->path, FileInfo::Stamp(component->path)).first;
+    if (found->second != 0 && found->second != component->fileStamp) {
+      component->Reload();
+      ++reloaded;
+    }
+  }
+  return reloaded;
 }
 
 void LuaEngine::Shutdown() {
-  if (L)
-    lua_close(L);
+  if (!L)
+    return;
+  // Script components still filed in objects are freed while the state they refer to exists;
+  // the program is ending, so their scripts are not told anything.
+  if (Engine::ms_Singleton)
+    for (Space* space : Engine::ms_Singleton->spaces)
+      for (GameObject* object : space->objects)
+        if (object) {
+          auto scripts = std::move(object->luaComponents);
+          object->luaComponents.clear();
+          for (auto& entry : scripts)
+            LuaComponent::Release(entry.second);
+        }
+  closing = true;
+  lua_close(L);
   L = nullptr;
+  closing = false;
 }

@@ -1,0 +1,88 @@
+// Script API sections of the game's node graph: the node, player and patrol components and the
+// gameplay events scripts hand to each other.
+#include <lua.hpp>
+
+#include "Gameplay/GameplayComponents.h"
+#include "Objects/Events.h"
+#include "Scripting/Binding.h"
+
+namespace {
+
+void BindGameNode(lua_State* L) {
+  lb::Global(L)
+      .Class<GameNode>("GameNode")
+      .Property("UpNode", &GameNode::UpNode)
+      .Property("DownNode", &GameNode::DownNode)
+      .Property("LeftNode", &GameNode::LeftNode)
+      .Property("RightNode", &GameNode::RightNode)
+      .Field("UpLinked", &GameNode::UpLinked)
+      .Field("DownLinked", &GameNode::DownLinked)
+      .Field("LeftLinked", &GameNode::LeftLinked)
+      .Field("RightLinked", &GameNode::RightLinked)
+      .Property("UpParticles", &GameNode::UpParticles)
+      .Property("DownParticles", &GameNode::DownParticles)
+      .Property("LeftParticles", &GameNode::LeftParticles)
+      .Property("RightParticles", &GameNode::RightParticles)
+      .Field("EndNode", &GameNode::EndNode)
+      .Field("Credits", &GameNode::Credits)
+      .Field("EncryptionLayers", &GameNode::EncryptionLayers)
+      .Field("KeyType", &GameNode::KeyType)
+      .Field("FireWallProtected", &GameNode::FireWallProtected)
+      .Property("FireWall", &GameNode::FireWall)
+      .Equality()
+      .End();
+}
+
+void BindTurnEvents(lua_State* L) {
+  lb::Global(L)
+      .Class<EndPlayerTurn>("EndPlayerTurn")
+      .Constructor<>()
+      .End()
+      .Class<PlayerFound>("PlayerFound")
+      .Constructor<>()
+      .End();
+}
+
+void BindPatrol(lua_State* L) {
+  lb::Global(L)
+      .Class<Patrol>("PatrolComponent")
+      .Property("StartNode", &Patrol::StartNode)
+      .Field("MoveDir", &Patrol::MoveDir)
+      .Equality()
+      .End();
+}
+
+void BindPlayer(lua_State* L) {
+  lb::Global(L)
+      .Class<Player>("PlayerComponent")
+      .Field("Credits", &Player::Credits)
+      .Field("LevelNum", &Player::LevelNum)
+      .Field("Quarter", &Player::Quarter)
+      .Equality()
+      .End();
+}
+
+void BindLevelEvents(lua_State* L) {
+  lb::Global(L)
+      .Class<AllObjectsCreated>("AllObjectsCreated")
+      .Constructor<>()
+      .Field("Quarter", &AllObjectsCreated::Quarter)
+      .End()
+      .Class<Siphon>("Siphon")
+      .Constructor<>()
+      .Field("Credits", &Siphon::Credits)
+      .End();
+}
+
+void BindPing(lua_State* L) {
+  lb::Global(L).Class<Ping>("Ping").Constructor<>().Field("PingNodeID", &Ping::PingNodeID).End();
+}
+
+lb::ApiSection gameNodeSection(15, &BindGameNode);
+lb::ApiSection turnEventSection(17, &BindTurnEvents);
+lb::ApiSection patrolSection(18, &BindPatrol);
+lb::ApiSection playerSection(19, &BindPlayer);
+lb::ApiSection levelEventSection(20, &BindLevelEvents);
+lb::ApiSection pingSection(22, &BindPing);
+
+} // namespace

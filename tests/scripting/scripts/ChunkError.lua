@@ -1,0 +1,4 @@
+function Initialize()
+  initialized = true
+end
+error("chunk failed")

@@ -1,0 +1,5 @@
+function Initialize() end
+
+function k()
+  return "function k"
+end

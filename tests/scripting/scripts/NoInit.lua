@@ -1,0 +1,4 @@
+-- A script without "Initialize".
+function Answer()
+  return 42
+end

@@ -1,0 +1,3 @@
+function Initialize()
+  local x = = 1
+end
