@@ -46,8 +46,6 @@ Space::~Space() {
 }
 
 void Space::GrowObjectPool() {
-  objectPool.reserve(objectPool.size() + kObjectBlock);
-  ownedObjects.reserve(ownedObjects.size() + kObjectBlock);
   for (int i = 0; i < kObjectBlock; ++i) {
     auto* object = new GameObject();
     ownedObjects.push_back(object);
@@ -113,13 +111,13 @@ BaseComponent* Space::NewComponent(const std::string& typeName) {
   auto& pool = componentPool[typeName];
   if (pool.empty()) {
     TypeInfo* info = TypeRegistry::Get().Lookup(typeName);
-    if (!info || !info->isComponent || !info->New) {
+    if (!info || !info->isComponent || !info->NewComponent) {
       componentPool.erase(typeName);
       return nullptr;
     }
     pool.reserve(kComponentBlock);
     for (int i = 0; i < kComponentBlock; ++i) {
-      auto* component = static_cast<BaseComponent*>(info->New());
+      BaseComponent* component = info->NewComponent();
       ownedComponents.push_back(component);
       pool.push_back(component);
     }

@@ -7,6 +7,7 @@
 
 class TextWriter;
 class TextReader;
+class BaseComponent;
 struct TypeInfo;
 
 struct MemberInfo {
@@ -39,6 +40,9 @@ struct TypeInfo {
   bool primitive = false;
   // Values of this type are BaseComponents and can be pooled by a space.
   bool isComponent = false;
+  // For component types: New, returning the component base (correctly adjusted, unlike a cast
+  // of New's untyped result).
+  BaseComponent* (*NewComponent)() = nullptr;
 
   const MemberInfo* FindMember(const std::string& key) const;
 };

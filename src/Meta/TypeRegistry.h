@@ -23,6 +23,8 @@ public:
     info->PlacementDelete = &TypeOps<T>::PlacementDelete;
     info->PlacementCopy = &TypeOps<T>::PlacementCopy;
     info->isComponent = std::is_base_of_v<BaseComponent, T>;
+    if constexpr (std::is_base_of_v<BaseComponent, T>)
+      info->NewComponent = []() -> BaseComponent* { return new T; };
     Insert(registrationName, info, sizeof(T),
            std::is_arithmetic_v<T> || std::is_pointer_v<T> || std::is_same_v<T, std::string>);
     return info;
