@@ -134,7 +134,7 @@ long BraceBalance(const std::string& text) {
 }
 
 // What may follow a complete level or archetype: closing braces only.
-bool CheckEnding(TextReader& in, const std::string& text, const char* what) {
+bool CheckEnding(TextReader& in, const char* what) {
   if (in.Abandoned())
     return false;
   bool ok = in.Reports() == 0;
@@ -145,7 +145,7 @@ bool CheckEnding(TextReader& in, const std::string& text, const char* what) {
       return false;
     }
   }
-  long balance = BraceBalance(text);
+  long balance = BraceBalance(in.Text());
   if (balance != 0 && ok) {
     in.Report("false", kModule, kShapeLine,
               "the braces do not balance (" + std::to_string(balance > 0 ? balance : -balance) +
@@ -196,23 +196,23 @@ std::string ArchetypeText(const GameObject& object) {
   return out.Take();
 }
 
-bool ReadLevelText(Space& space, const std::string& text, const std::string& fileName) {
+bool ReadLevelText(Space& space, std::string text, const std::string& fileName) {
   DepthScope depth;
-  TextReader in(text, fileName);
+  TextReader in(std::move(text), fileName);
   std::vector<GameObject*> topLevel;
   ReadSpace(in, space, &topLevel);
   RenumberClashes(space, topLevel);
-  return CheckEnding(in, text, "level");
+  return CheckEnding(in, "level");
 }
 
-bool ReadArchetypeText(GameObject& object, const std::string& text, const std::string& fileName) {
+bool ReadArchetypeText(GameObject& object, std::string text, const std::string& fileName) {
   DepthScope depth;
-  TextReader in(text, fileName);
+  TextReader in(std::move(text), fileName);
   ReadGameObject(in, nullptr, true, &object, TypeOf<GameObject>());
   // The object reader stops at the brace that closes the components.
   if (!in.TokenIs("}"))
     in.ReportEnd("false", kModule, kShapeLine, "the closing brace of the components");
-  return CheckEnding(in, text, "archetype");
+  return CheckEnding(in, "archetype");
 }
 
 std::string ArchetypePath(const std::string& archetypeName) {
@@ -225,7 +225,7 @@ void Space::LoadLevel(const std::string& path) {
   bool opened = OpenForReading(path, text, "level");
   LevelName = path.size() > kLevelFolderLength ? path.substr(kLevelFolderLength) : std::string();
   if (opened)
-    ReadLevelText(*this, text, path);
+    ReadLevelText(*this, std::move(text), path);
   AllObjectsCreated created;
   created.Quarter = 3;
   if (EventDispatcher::ms_Singleton)
@@ -244,7 +244,7 @@ bool LoadArchetype(GameObject* object, const std::string& archetypeName) {
   std::string text;
   if (!OpenForReading(path, text, "archetype"))
     return false;
-  return ReadArchetypeText(*object, text, path);
+  return ReadArchetypeText(*object, std::move(text), path);
 }
 
 bool SaveArchetype(GameObject* object, const std::string& archetypeName) {

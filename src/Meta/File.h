@@ -23,9 +23,9 @@ std::string ArchetypeText(const GameObject& object);
 
 // Reads a level's text into a space that the caller has cleared; `fileName` names the source in
 // messages. Returns false when the text was malformed (each problem has been reported).
-bool ReadLevelText(Space& space, const std::string& text, const std::string& fileName);
+bool ReadLevelText(Space& space, std::string text, const std::string& fileName);
 // Reads an archetype's text into a released object, keeping its id.
-bool ReadArchetypeText(GameObject& object, const std::string& text, const std::string& fileName);
+bool ReadArchetypeText(GameObject& object, std::string text, const std::string& fileName);
 
 // Hooks of the "Space" type: the level layout.
 void WriteSpaceHook(TextWriter& out, const void* value, const TypeInfo* info);

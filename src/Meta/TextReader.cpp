@@ -44,10 +44,6 @@ bool TextReader::ReadToken() {
   return true;
 }
 
-bool TextReader::TokenIs(const char* word) const {
-  return std::strcmp(token, word) == 0;
-}
-
 bool TextReader::MatchLiteral(const char* word) {
   for (; *word; ++word) {
     if (pos >= text.size()) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstring>
 #include <string>
 
 // A level or archetype file held in memory and scanned like a formatted input stream: tokens
@@ -13,12 +14,15 @@ public:
   TextReader(std::string text, std::string fileName);
 
   const std::string& FileName() const { return fileName; }
+  const std::string& Text() const { return text; }
 
   // Reads the next token into Token(). False at the end of the text (Token() is then empty).
   // A longer run is consumed whole, kept to its first kMaxToken characters and reported.
   bool ReadToken();
   const char* Token() const { return token; }
-  bool TokenIs(const char* word) const;
+  bool TokenIs(const char* word) const {
+    return token[0] == word[0] && (word[0] == '\0' || std::strcmp(token + 1, word + 1) == 0);
+  }
 
   // Consumes characters while they match `word` (no blanks are skipped first) and stops at the
   // first difference. True when the whole word matched.

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "Meta/Serialize.h"
@@ -45,6 +46,9 @@ bool ReadTextFile(const std::string& hostPath, std::string& text) {
   if (!fp)
     return false;
   std::string content;
+  struct stat info;
+  if (::fstat(::fileno(fp), &info) == 0 && info.st_size > 0)
+    content.reserve(static_cast<size_t>(info.st_size));
   char buffer[65536];
   size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, fp)) > 0)
