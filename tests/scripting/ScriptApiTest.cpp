@@ -3,6 +3,7 @@
 #include "ScriptFixture.h"
 
 #include <cmath>
+#include <filesystem>
 
 #include "Gameplay/GameplayComponents.h"
 #include "Objects/Transform.h"
@@ -249,6 +250,32 @@ TEST_F(NodeGraphTest, AccessorsOfNewAndDestroyedNodes) {
   main->EndFrame();
   EXPECT_EQ(Eval("n0.GameNode.RightNode"), "nil");
   EXPECT_EQ(Eval("walker.Walk(n3, 'Right')"), "n3,n4,n5");
+}
+
+} // namespace
+
+namespace {
+
+// A level file whose nodes keep their stored ids and whose script walks them once loaded.
+TEST_F(ScriptTest, LevelLoadsNodeGraphAndScriptWalksIt) {
+  std::filesystem::create_directories(dir.Path() / "Node Levels");
+  std::filesystem::copy_file(TestFile("scripting/levels/Line.level"),
+                             dir.Path() / "Node Levels" / "Line.level");
+  main->LoadLevel("Node Levels\\Line.level");
+  EXPECT_EQ(main->LevelName, "Line.level");
+  EXPECT_EQ(Eval("levelWalk"), "start,middle,end");
+  EXPECT_EQ(Eval("levelCredits"), "15");
+  EXPECT_EQ(Eval("levelQuarter"), "3");
+  ASSERT_NE(main->GetObjectByName("middle"), nullptr);
+  EXPECT_EQ(main->GetObjectByName("middle")->m_Self, 20);
+
+  // Changing level from a script: the old level's scripts are told "Shutdown", the new one runs.
+  SetGlobal("space", main);
+  EXPECT_EQ(Run("levelWalk = nil space:ChangeLevel('Line.level')"), "");
+  EXPECT_EQ(Eval("levelWalk"), "nil"); // not before the end of the frame
+  main->EndFrame();
+  EXPECT_EQ(Eval("levelWalk"), "start,middle,end");
+  EXPECT_EQ(Eval("levelWalkerShutdowns"), "2"); // its connection, then its object's release
 }
 
 } // namespace
