@@ -84,8 +84,9 @@ void ReadSpace(TextReader& in, Space& space, std::vector<GameObject*>* topLevel)
       }
     }
     if (type != objectInfo) {
-      in.Report("false", kModule, kShapeLine,
-                "expected an object, found '" + std::string(in.Token()) +
+      // Reported as the object reader would report it, but no object is made for it.
+      in.Report("(var.GetTypeInfo() == info)", "Meta\\Serialize", 54,
+                "expected a GameObject block, found '" + std::string(in.Token()) +
                     "'; the block is skipped");
       SkipValue(in, type);
       continue;

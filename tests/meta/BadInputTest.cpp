@@ -305,3 +305,12 @@ TEST_F(BadInput, DuplicateComponentsAndScriptsKeepTheFirst) {
   EXPECT_EQ(space->liveComponents["Transform"].size(), 1u);
   EXPECT_EQ(a->luaComponents.size(), 1u);
 }
+
+TEST_F(BadInput, BlockOfAnotherTypeAmongTheObjectsMakesNoObject) {
+  std::string stray = "    Transform\n    {\n      z_order int 4\n    }\n";
+  std::string err = LoadLevelText(Level(Object("A", 0) + stray + Object("B", 1)));
+  ExpectReported(err, "(var.GetTypeInfo() == info) (Meta\\Serialize, line 54)");
+  ASSERT_EQ(space->objects.size(), 2u);
+  EXPECT_EQ(space->objects[0]->m_Name, "A");
+  EXPECT_EQ(space->objects[1]->m_Name, "B");
+}
