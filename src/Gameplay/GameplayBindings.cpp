@@ -11,6 +11,7 @@ namespace {
 void BindGameNode(lua_State* L) {
   lb::Global(L)
       .Class<GameNode>("GameNode")
+      .Plain()
       .Property("UpNode", &GameNode::UpNode)
       .Property("DownNode", &GameNode::DownNode)
       .Property("LeftNode", &GameNode::LeftNode)
@@ -36,9 +37,11 @@ void BindGameNode(lua_State* L) {
 void BindTurnEvents(lua_State* L) {
   lb::Global(L)
       .Class<EndPlayerTurn>("EndPlayerTurn")
+      .Plain()
       .Constructor<>()
       .End()
       .Class<PlayerFound>("PlayerFound")
+      .Plain()
       .Constructor<>()
       .End();
 }
@@ -46,6 +49,7 @@ void BindTurnEvents(lua_State* L) {
 void BindPatrol(lua_State* L) {
   lb::Global(L)
       .Class<Patrol>("PatrolComponent")
+      .Plain()
       .Property("StartNode", &Patrol::StartNode)
       .Field("MoveDir", &Patrol::MoveDir)
       .Equality()
@@ -55,6 +59,7 @@ void BindPatrol(lua_State* L) {
 void BindPlayer(lua_State* L) {
   lb::Global(L)
       .Class<Player>("PlayerComponent")
+      .Plain()
       .Field("Credits", &Player::Credits)
       .Field("LevelNum", &Player::LevelNum)
       .Field("Quarter", &Player::Quarter)
@@ -65,17 +70,24 @@ void BindPlayer(lua_State* L) {
 void BindLevelEvents(lua_State* L) {
   lb::Global(L)
       .Class<AllObjectsCreated>("AllObjectsCreated")
+      .Plain()
       .Constructor<>()
       .Field("Quarter", &AllObjectsCreated::Quarter)
       .End()
       .Class<Siphon>("Siphon")
+      .Plain()
       .Constructor<>()
       .Field("Credits", &Siphon::Credits)
       .End();
 }
 
 void BindPing(lua_State* L) {
-  lb::Global(L).Class<Ping>("Ping").Constructor<>().Field("PingNodeID", &Ping::PingNodeID).End();
+  lb::Global(L)
+      .Class<Ping>("Ping")
+      .Plain()
+      .Constructor<>()
+      .Field("PingNodeID", &Ping::PingNodeID)
+      .End();
 }
 
 lb::ApiSection gameNodeSection(15, &BindGameNode);

@@ -55,6 +55,8 @@ struct ClassId {
   // Optional liveness check: the tag is taken when a reference is pushed and must still match.
   uint64_t (*tagOf)(const void* object) = nullptr;
   bool (*isAlive)(const void* object, uint64_t tag) = nullptr;
+  // False for value classes whose copies need no destructor run (see ClassBuilder::Plain).
+  bool finalize = true;
 };
 template <class T> ClassId& ClassOf() {
   static ClassId id;
@@ -122,7 +124,8 @@ template <class T> void PushCopy(lua_State* L, const T& value) {
   void* payload = static_cast<char*>(block) + kPayloadOffset;
   new (payload) T(value);
   auto* h = static_cast<Header*>(block);
-  *h = Header{payload, &cls, 0, [](void* p) { static_cast<T*>(p)->~T(); }, kMagic};
+  void (*destroy)(void*) = [](void* p) { static_cast<T*>(p)->~T(); };
+  *h = Header{payload, &cls, 0, cls.finalize ? destroy : nullptr, kMagic};
   lua_insert(L, -2);
   lua_setmetatable(L, -2);
 }
@@ -480,6 +483,15 @@ public:
     else
       lua_pushnil(L);
     lua_setfield(L, -2, "__fallbackset");
+    return *this;
+  }
+
+  // Copies of this value class own nothing (scalar fields only), so Lua need not finalize them:
+  // collecting them is then much cheaper, which matters for events sent every frame.
+  ClassBuilder& Plain() {
+    ClassOf<T>().finalize = false;
+    lua_pushnil(L);
+    lua_setfield(L, -2, "__gc");
     return *this;
   }
 

@@ -147,7 +147,8 @@ void LuaComponent::Load() {
   ReleaseInstance();
   StatFile();
 
-  int status = luaL_loadfile(L, HostPath(path).c_str());
+  LuaEngine* engine = LuaEngine::ms_Singleton;
+  int status = engine->LoadChunk(path);
   if (status != 0) {
     if (status == LUA_ERRFILE)
       std::fprintf(stderr, "Error: %s <-----> Cannot find/open lua script\n", m_Name.c_str());
@@ -172,7 +173,13 @@ void LuaComponent::Load() {
   instanceRef = lb::TakeRef(L);
   lua_setfenv(L, -2);
 
-  if (lua_pcall(L, 0, 0, 0) != 0) {
+  // The chunk may be shared with other components of this script (see LoadChunk); its
+  // environment is this instance only while it runs.
+  std::string chunkPath = path;
+  engine->SetChunkRunning(chunkPath, true);
+  int result = lua_pcall(L, 0, 0, 0);
+  engine->SetChunkRunning(chunkPath, false);
+  if (result != 0) {
     std::printf("Error: %s <-----> %s\n", path.c_str(), ErrorText(L, -1));
     std::fflush(stdout);
   }

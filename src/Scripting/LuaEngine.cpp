@@ -15,6 +15,7 @@
 #include "Scripting/Binding.h"
 #include "Scripting/LuaComponent.h"
 #include "Utilities/Debug.h"
+#include "Utilities/Paths.h"
 
 namespace {
 int Print(lua_State* L) {
@@ -106,6 +107,30 @@ int LuaEngine::CheckScripts() {
   return reloaded;
 }
 
+int LuaEngine::LoadChunk(const std::string& path) {
+  int64_t stamp = FileInfo::Stamp(path);
+  auto it = chunks.find(path);
+  if (it != chunks.end() && stamp != 0 && it->second.stamp == stamp && it->second.running == 0) {
+    lua_rawgeti(L, LUA_REGISTRYINDEX, it->second.ref);
+    return 0;
+  }
+  int status = luaL_loadfile(L, HostPath(path).c_str());
+  if (status != 0 || stamp == 0 || (it != chunks.end() && it->second.running > 0))
+    return status;
+  CachedChunk& entry = chunks[path];
+  luaL_unref(L, LUA_REGISTRYINDEX, entry.ref);
+  lua_pushvalue(L, -1);
+  entry.ref = luaL_ref(L, LUA_REGISTRYINDEX);
+  entry.stamp = stamp;
+  return 0;
+}
+
+void LuaEngine::SetChunkRunning(const std::string& path, bool running) {
+  auto it = chunks.find(path);
+  if (it != chunks.end())
+    it->second.running += running ? 1 : -1;
+}
+
 void LuaEngine::Shutdown() {
   if (!L)
     return;
@@ -120,6 +145,7 @@ void LuaEngine::Shutdown() {
           for (auto& entry : scripts)
             LuaComponent::Release(entry.second);
         }
+  chunks.clear();
   closing = true;
   lua_close(L);
   L = nullptr;

@@ -1,6 +1,8 @@
 #pragma once
 #include <chrono>
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "Core/System.h"
 #include "Utilities/Singleton.h"
@@ -20,6 +22,14 @@ public:
   // many were reloaded.
   int CheckScripts();
 
+  // Loads a script file as a chunk and pushes it (or pushes the error message and returns the
+  // load status). Chunks are kept per path until the file changes, so every component running
+  // one script shares its function prototypes: parsed once, and compiled once by the JIT.
+  int LoadChunk(const std::string& path);
+  // Marks a cached chunk as running (true) or finished, so that a nested load of the same script
+  // while its chunk runs gets a fresh chunk rather than changing the running one's environment.
+  void SetChunkRunning(const std::string& path, bool running);
+
   lua_State* State() const { return L; }
   lua_State* L = nullptr;
   std::string scriptsFolder = "Scripts/";
@@ -28,6 +38,12 @@ public:
   std::chrono::milliseconds reloadInterval{250};
 
 private:
+  struct CachedChunk {
+    int ref = -2;
+    int64_t stamp = 0;
+    int running = 0;
+  };
+  std::unordered_map<std::string, CachedChunk> chunks;
   std::chrono::steady_clock::time_point lastCheck{};
 };
 

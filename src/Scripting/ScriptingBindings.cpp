@@ -89,6 +89,7 @@ void BindLuaComponent(lua_State* L) {
   };
   lb::Global(L)
       .Class<LuaComponent>("LuaComponent")
+      .Plain()
       .Fallback(&ComponentGet, &ComponentSet)
       .Property("Name", &GetComponentName, &SetComponentName)
       .Property("Owner", &LuaComponent::GetOwner)
@@ -100,6 +101,7 @@ void BindLuaComponent(lua_State* L) {
 void BindLogicUpdate(lua_State* L) {
   lb::Global(L)
       .Class<LogicUpdate>("LogicUpdate")
+      .Plain()
       .Constructor<>()
       .StaticVariable("timePassed", &LogicUpdate::timePassed)
       .Field("dt", &LogicUpdate::dt)

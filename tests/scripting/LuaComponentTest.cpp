@@ -137,6 +137,21 @@ TEST_F(ScriptTest, TopLevelGlobalsBelongToTheInstance) {
   EXPECT_EQ(Eval("a.print == print"), "true");
 }
 
+TEST_F(ScriptTest, ScriptLoadedWhileItsOwnChunkRunsKeepsInstancesApart) {
+  LuaComponent* first = NewObject("first")->AddLuaComponent("Nested");
+  EXPECT_EQ(Eval("nestedMade"), "3");
+  EXPECT_EQ(Instance(first, "mine"), "first");
+  EXPECT_EQ(Instance(main->GetObjectByName("nested1")->GetLuaComponent("Nested"), "mine"),
+            "nested1");
+  EXPECT_EQ(Instance(main->GetObjectByName("nested2")->GetLuaComponent("Nested"), "mine"),
+            "nested2");
+  EXPECT_EQ(Eval("mine"), "nil");
+  // A later instance of the script (sharing its parsed chunk) is just as separate.
+  LuaComponent* later = NewObject("later")->AddLuaComponent("Nested");
+  EXPECT_EQ(Instance(later, "mine"), "later");
+  EXPECT_EQ(Instance(first, "mine"), "first");
+}
+
 TEST_F(ScriptTest, DynamicMembersAreSeparateFromScriptGlobals) {
   LuaComponent* g = NewObject("a")->AddLuaComponent("Globals");
   LuaComponent* f = NewObject("b")->AddLuaComponent("FunctionK");
