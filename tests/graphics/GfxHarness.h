@@ -39,8 +39,10 @@ struct TestImage {
 void WriteTestArt(const ScratchDir& dir);
 void CopyShaders(const ScratchDir& dir);
 
-// True when a video subsystem can be started (a display or Xvfb is there).
+// True when a window with a GL context can be opened (an X display or Xvfb is there).
 bool VideoAvailable();
+// Keeps the GL driver libraries loaded for the rest of the process (call with a context open).
+void PinGraphicsDrivers();
 
 // A window, a GL context and the test art in a scratch data folder, with an engine that holds
 // the spaces. Frames are drawn and read back before the swap.

@@ -51,6 +51,7 @@ TEST(ShaderFailure, BrokenAndMissingFilesAreReportedAndNothingIsDrawn) {
   testing::internal::CaptureStdout();
   graphics->Initialize();
   std::string out = testing::internal::GetCapturedStdout();
+  PinGraphicsDrivers();
   g_fatalKeyInput = stdin;
   std::fclose(input);
 
@@ -86,6 +87,7 @@ TEST(ShaderFailure, TheGameShadersBuild) {
   testing::internal::CaptureStdout();
   graphics->Initialize();
   std::string out = testing::internal::GetCapturedStdout();
+  PinGraphicsDrivers();
   EXPECT_FALSE(engine.quit) << out;
   EXPECT_NE(graphics->spriteProgram.program, 0u);
   EXPECT_NE(graphics->arrowProgram.program, 0u);

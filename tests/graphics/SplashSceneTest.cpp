@@ -41,6 +41,7 @@ TEST(SplashScene, LogoAndTitleAppearWhereTheLevelPutsThem) {
   RegisterAllTypes();
   auto* graphics = new GraphicsEngine("VANTIX");
   graphics->Initialize();
+  PinGraphicsDrivers();
   ASSERT_FALSE(engine.quit);
   EXPECT_EQ(graphics->textureNames.size(), 6u);
   Space* main = engine.CreateSpace("Main");
