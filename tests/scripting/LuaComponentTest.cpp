@@ -100,6 +100,21 @@ TEST_F(ScriptTest, FailingHandlerPrintsEveryFrameWithoutGrowingTheStack) {
   EXPECT_EQ(count, 3000u);
 }
 
+TEST_F(ScriptTest, FailedLoadsLeaveTheStackAsFound) {
+  LuaComponent missing("DoesNotExist"), syntax("SyntaxError"), chunk("ChunkError");
+  CaptureStderr();
+  CaptureStdout();
+  for (int i = 0; i < 1000; ++i) {
+    missing.LoadByName("DoesNotExist");
+    syntax.LoadByName("SyntaxError");
+    chunk.LoadByName("ChunkError");
+    chunk.Reload();
+    ASSERT_EQ(lua_gettop(L), 0);
+  }
+  GetCapturedStdout();
+  GetCapturedStderr();
+}
+
 TEST_F(ScriptTest, CallLeavesTheStackAsFoundOnEveryPath) {
   LuaComponent* c = NewObject("o")->AddLuaComponent("FailingHandler");
   LuaComponent unloaded("Nope");
