@@ -48,16 +48,21 @@ void Start(const std::string& path) {
     counterFrequency = 1;
 }
 
-int64_t Now() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
+int64_t Now() {
+  return static_cast<int64_t>(SDL_GetPerformanceCounter());
+}
 
-void BeginFrame() { frameStart = Now(); }
+void BeginFrame() {
+  frameStart = Now();
+}
 
 float WaitForFrameEnd() {
   // Multiply before dividing, as the frame units are finer than a millisecond. The product is
   // split to keep it inside 64 bits for long runs on fast counters.
   auto elapsedUnits = [] {
     int64_t ticks = Now() - frameStart;
-    return (ticks / counterFrequency) * 100000 + (ticks % counterFrequency) * 100000 / counterFrequency;
+    return (ticks / counterFrequency) * 100000 +
+           (ticks % counterFrequency) * 100000 / counterFrequency;
   };
   int64_t elapsed = elapsedUnits();
   while (elapsed < targetFrameUnits)

@@ -36,8 +36,7 @@ void TypeRegistry::Insert(const std::string& registrationName, TypeInfo* info, s
   info->primitive = primitive;
   if (byName.emplace(registrationName, info).second) {
     order.push_back(registrationName);
-    if (std::find(std::begin(kAddable), std::end(kAddable), registrationName) !=
-        std::end(kAddable))
+    if (std::find(std::begin(kAddable), std::end(kAddable), registrationName) != std::end(kAddable))
       componentNames.push_back(registrationName);
   }
 }

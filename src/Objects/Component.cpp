@@ -6,7 +6,9 @@
 
 void BaseComponent::PushToLua(lua_State*) {}
 
-int BaseComponent::GetLuaRef(lua_State*) { return -1; }
+int BaseComponent::GetLuaRef(lua_State*) {
+  return -1;
+}
 
 Space* BaseComponent::GetSpace() const {
   if (spaceIndex < 0 || !Engine::ms_Singleton)

@@ -11,6 +11,10 @@ void SeedFromClock() {
 }
 } // namespace
 
-ParticleEmitter::ParticleEmitter() { SeedFromClock(); }
+ParticleEmitter::ParticleEmitter() {
+  SeedFromClock();
+}
 
-SimpleEmitter::SimpleEmitter() { SeedFromClock(); }
+SimpleEmitter::SimpleEmitter() {
+  SeedFromClock();
+}

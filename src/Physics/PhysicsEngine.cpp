@@ -7,7 +7,9 @@
 
 namespace {
 // A NaN counts as not zero.
-bool Moving(const Vector2D& v) { return !(v.x_ == 0.0f) || !(v.y_ == 0.0f); }
+bool Moving(const Vector2D& v) {
+  return !(v.x_ == 0.0f) || !(v.y_ == 0.0f);
+}
 } // namespace
 
 void PhysicsEngine::Update(float dt, Space* space) {

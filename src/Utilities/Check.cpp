@@ -24,5 +24,9 @@ void FatalCheck(const char* text, const char* module, int line) {
   std::abort();
 }
 
-int CheckFailureCount() { return g_failures; }
-void ResetCheckFailureCount() { g_failures = 0; }
+int CheckFailureCount() {
+  return g_failures;
+}
+void ResetCheckFailureCount() {
+  g_failures = 0;
+}
