@@ -66,7 +66,13 @@ void GraphicsEngine::Initialize() {
   SDL_GL_SetSwapInterval(swapInterval);
 
   glewExperimental = GL_TRUE;
-  if (!glContext || glewInit() != GLEW_OK) {
+  GLenum glewStatus = glContext ? glewInit() : GLEW_OK;
+  // GLEW loads the GL functions first and the GLX extensions after; on Mesa under X the GLX
+  // step now and then finds no current display although the context is current. The GL
+  // functions are what the engine needs, so that case is not fatal.
+  if (glewStatus == GLEW_ERROR_NO_GLX_DISPLAY && glGetString(GL_VERSION) && glCreateShader)
+    glewStatus = GLEW_OK;
+  if (!glContext || glewStatus != GLEW_OK) {
     std::fprintf(stderr, "Failed to initialize GLEW");
     std::fflush(stderr);
     std::exit(-1);
