@@ -25,37 +25,31 @@ constexpr int kEmptyArchetypeLine = 171;
 constexpr size_t kLevelFolderLength = 12;
 
 void WriteSpace(TextWriter& out, const Space& space) {
-  int& depth = TextDepth();
   DefaultWrite(out, &space, TypeOf<Space>(), false);
   out.Indent().Put("Objects\n");
-  out.Indent().Put("{\n");
-  ++depth;
+  OpenBlock(out);
   for (const GameObject* object : space.objects) {
     // The indentation comes first, so an object that is not written leaves its blanks.
     out.Indent();
     if (object)
       WriteGameObject(out, object, false);
   }
-  --depth;
-  out.Indent().Put("}\n");
-  --depth;
-  out.Indent().Put("}\n");
+  CloseBlock(out);
+  CloseBlock(out); // the space's own block, opened by DefaultWrite
 }
 
 // Points the object's components and script components back at it.
 void Reown(GameObject* object) {
-  for (auto& [typeName, component] : object->components) {
-    if (!component)
-      continue;
-    component->spaceIndex = object->spaceIndex;
-    component->ownerId = object->m_Self;
-  }
-  for (auto& [name, script] : object->luaComponents) {
-    if (!script)
-      continue;
-    script->spaceIndex = object->spaceIndex;
-    script->ownerId = object->m_Self;
-  }
+  auto reown = [object](auto& byName) {
+    for (auto& [name, component] : byName) {
+      if (!component)
+        continue;
+      component->spaceIndex = object->spaceIndex;
+      component->ownerId = object->m_Self;
+    }
+  };
+  reown(object->components);
+  reown(object->luaComponents);
 }
 
 void ReadSpace(TextReader& in, Space& space, std::vector<GameObject*>* topLevel) {

@@ -30,6 +30,27 @@ std::string Quote(const char* word) {
   return std::string("'") + word + "'";
 }
 
+// The brace handling shared by TypeScan and MemberScan: reads tokens, counting braces, up to
+// the first other word (left in Token()). False at the end of the text or at a "}" that brings
+// the depth down to `stopDepth`.
+bool ScanToWord(TextReader& in, int stopDepth) {
+  int& depth = TextDepth();
+  for (;;) {
+    if (!in.ReadToken())
+      return false;
+    if (in.TokenIs("{")) {
+      ++depth;
+      continue;
+    }
+    if (in.TokenIs("}")) {
+      if (--depth == stopDepth)
+        return false;
+      continue;
+    }
+    return true;
+  }
+}
+
 // ---- Hooks that read the members and then bring the component's derived state up to date.
 
 void ReadSprite(TextReader& in, void* value, const TypeInfo* info) {
@@ -66,24 +87,20 @@ void WriteObject(TextWriter& out, const GameObject* object, bool child, int nest
                     std::to_string(kMaxObjectNesting) + " levels; the rest is not written");
     return;
   }
-  int& depth = TextDepth();
   DefaultWrite(out, object, TypeOf<GameObject>(), false);
 
   out.Indent().Put("Children\n");
-  out.Indent().Put("{\n");
-  ++depth;
+  OpenBlock(out);
   for (const GameObject* c : object->children) {
     if (!c)
       continue;
     out.Indent();
     WriteObject(out, c, true, nesting + 1);
   }
-  --depth;
-  out.Indent().Put("}\n");
+  CloseBlock(out);
 
   out.Indent().Put("Components\n");
-  out.Indent().Put("{\n");
-  ++depth;
+  OpenBlock(out);
   const TypeRegistry& registry = TypeRegistry::Get();
   for (const auto& [typeName, component] : object->components) {
     const TypeInfo* info = registry.Lookup(typeName);
@@ -99,10 +116,8 @@ void WriteObject(TextWriter& out, const GameObject* object, bool child, int nest
     out.Indent().Put("Component ");
     WriteValue(out, component, script);
   }
-  --depth;
-  out.Indent().Put("}\n");
-  --depth;
-  out.Indent().Put("}\n");
+  CloseBlock(out);
+  CloseBlock(out); // the object's own block, opened by DefaultWrite
 }
 
 // ---- The object reader.
@@ -116,6 +131,13 @@ bool StillInSpace(const GameObject* object, const Space* space) {
   return object->index >= 0 && at < space->objects.size() && space->objects[at] == object;
 }
 
+// Reads a value of type `info` into a temporary, to get past it without keeping it.
+void ReadAndDrop(TextReader& in, const TypeInfo* info) {
+  void* dropped = info->New();
+  ReadValue(in, dropped, info);
+  info->Delete(dropped);
+}
+
 // Native component `info` read into a pooled component of `home`, or (with no space to keep it)
 // into a temporary that is dropped.
 void ReadNativeComponent(TextReader& in, GameObject* object, Space* home, const TypeInfo* info,
@@ -125,17 +147,13 @@ void ReadNativeComponent(TextReader& in, GameObject* object, Space* home, const 
       in.Report("false", kModule, 190,
                 "object '" + object->m_Name + "' has no space; its " + info->name +
                     " component is read but not kept");
-    void* dropped = info->New();
-    ReadValue(in, dropped, info);
-    info->Delete(dropped);
+    ReadAndDrop(in, info);
     return;
   }
   BaseComponent* component = home->NewComponent(info->name);
   if (!component) {
     // Not poolable: read past it without keeping it.
-    void* dropped = info->New();
-    ReadValue(in, dropped, info);
-    info->Delete(dropped);
+    ReadAndDrop(in, info);
     return;
   }
   // A recycled component starts again from the values of a new one, so members missing in the
@@ -309,60 +327,41 @@ void ReadValue(TextReader& in, void* value, const TypeInfo* info) {
     DefaultRead(in, value, info);
 }
 
-void DefaultWrite(TextWriter& out, const void* value, const TypeInfo* info, bool close) {
-  int& depth = TextDepth();
-  out.Put(info->name).Put('\n');
+void OpenBlock(TextWriter& out) {
   out.Indent().Put("{\n");
-  ++depth;
+  ++TextDepth();
+}
+
+void CloseBlock(TextWriter& out) {
+  --TextDepth();
+  out.Indent().Put("}\n");
+}
+
+void DefaultWrite(TextWriter& out, const void* value, const TypeInfo* info, bool close) {
+  out.Put(info->name).Put('\n');
+  OpenBlock(out);
   for (const MemberInfo& member : info->members) {
     out.Indent().Put(member.name).Put(' ');
     WriteValue(out, At(value, member.offset), member.type);
   }
-  if (close) {
-    --depth;
-    out.Indent().Put("}\n");
-  }
+  if (close)
+    CloseBlock(out);
 }
 
 const TypeInfo* TypeScan(TextReader& in, int stopDepth) {
-  int& depth = TextDepth();
-  for (;;) {
-    if (!in.ReadToken())
-      return nullptr;
-    if (in.TokenIs("{")) {
-      ++depth;
-      continue;
-    }
-    if (in.TokenIs("}")) {
-      if (--depth == stopDepth)
-        return nullptr;
-      continue;
-    }
-    if (in.AtEnd())
-      return nullptr;
-    return TypeRegistry::Get().Lookup(in.Token());
-  }
+  // A word that runs into the end of the text cannot be followed by its value.
+  if (!ScanToWord(in, stopDepth) || in.AtEnd())
+    return nullptr;
+  return TypeRegistry::Get().Lookup(in.Token());
 }
 
 const MemberInfo* MemberScan(TextReader& in, const TypeInfo* owner, int stopDepth) {
-  int& depth = TextDepth();
-  for (;;) {
-    if (!in.ReadToken())
-      return nullptr;
-    if (in.TokenIs("{")) {
-      ++depth;
-      continue;
-    }
-    if (in.TokenIs("}")) {
-      if (--depth == stopDepth)
-        return nullptr;
-      continue;
-    }
-    for (const MemberInfo& member : owner->members)
-      if (in.TokenIs(member.name))
-        return &member;
+  if (!ScanToWord(in, stopDepth))
     return nullptr;
-  }
+  for (const MemberInfo& member : owner->members)
+    if (in.TokenIs(member.name))
+      return &member;
+  return nullptr;
 }
 
 void SkipValue(TextReader& in, const TypeInfo* found) {

@@ -29,6 +29,10 @@ private:
   int saved;
 };
 
+// "{" on a line of its own, then one level deeper; and back one level, then "}".
+void OpenBlock(TextWriter& out);
+void CloseBlock(TextWriter& out);
+
 // A value through its type's hook, or member by member.
 void WriteValue(TextWriter& out, const void* value, const TypeInfo* info);
 void ReadValue(TextReader& in, void* value, const TypeInfo* info);

@@ -52,6 +52,19 @@ void BadNumber(TextReader& in, const TypeInfo* info, int line) {
   in.SkipLine();
 }
 
+// The numeric scalars differ only in the type they read and the reader's form: the type name,
+// then the number through `read`. False (reported, `parsed` untouched) when either is missing.
+template <class T>
+bool ReadNumber(TextReader& in, const TypeInfo* info, int line, bool (TextReader::*read)(T&),
+                T& parsed) {
+  if (!TypeCheck(in, info, line))
+    return false;
+  if ((in.*read)(parsed))
+    return true;
+  BadNumber(in, info, line);
+  return false;
+}
+
 template <class T> T& As(void* value) {
   return *static_cast<T*>(value);
 }
@@ -65,11 +78,9 @@ void WriteInt(TextWriter& out, const void* value, const TypeInfo* info) {
 }
 
 void ReadInt(TextReader& in, void* value, const TypeInfo* info) {
-  if (!TypeCheck(in, info, kIntLine))
-    return;
   long long parsed = 0;
-  if (!in.ReadLong(parsed))
-    return BadNumber(in, info, kIntLine);
+  if (!ReadNumber(in, info, kIntLine, &TextReader::ReadLong, parsed))
+    return;
   if (parsed > INT_MAX || parsed < INT_MIN) {
     in.Report("false", kModule, kIntLine, "int value out of range; it is limited");
     parsed = parsed > INT_MAX ? INT_MAX : INT_MIN;
@@ -82,11 +93,9 @@ void WriteUnsigned(TextWriter& out, const void* value, const TypeInfo* info) {
 }
 
 void ReadUnsigned(TextReader& in, void* value, const TypeInfo* info) {
-  if (!TypeCheck(in, info, kUnsignedLine))
-    return;
   unsigned long long parsed = 0;
-  if (!in.ReadUnsigned(parsed))
-    return BadNumber(in, info, kUnsignedLine);
+  if (!ReadNumber(in, info, kUnsignedLine, &TextReader::ReadUnsigned, parsed))
+    return;
   // As "%u" stores it: a negative number wraps around.
   As<unsigned>(value) = static_cast<unsigned>(parsed);
 }
@@ -96,12 +105,9 @@ void WriteChar(TextWriter& out, const void* value, const TypeInfo* info) {
 }
 
 void ReadChar(TextReader& in, void* value, const TypeInfo* info) {
-  if (!TypeCheck(in, info, kCharLine))
-    return;
   long long parsed = 0;
-  if (!in.ReadLong(parsed))
-    return BadNumber(in, info, kCharLine);
-  As<char>(value) = static_cast<char>(parsed);
+  if (ReadNumber(in, info, kCharLine, &TextReader::ReadLong, parsed))
+    As<char>(value) = static_cast<char>(parsed);
 }
 
 void WriteFloat(TextWriter& out, const void* value, const TypeInfo* info) {
@@ -109,12 +115,9 @@ void WriteFloat(TextWriter& out, const void* value, const TypeInfo* info) {
 }
 
 void ReadFloat(TextReader& in, void* value, const TypeInfo* info) {
-  if (!TypeCheck(in, info, kFloatLine))
-    return;
   float parsed = 0.0f;
-  if (!in.ReadFloat(parsed))
-    return BadNumber(in, info, kFloatLine);
-  As<float>(value) = parsed;
+  if (ReadNumber(in, info, kFloatLine, &TextReader::ReadFloat, parsed))
+    As<float>(value) = parsed;
 }
 
 void WriteDouble(TextWriter& out, const void* value, const TypeInfo* info) {
@@ -122,12 +125,9 @@ void WriteDouble(TextWriter& out, const void* value, const TypeInfo* info) {
 }
 
 void ReadDouble(TextReader& in, void* value, const TypeInfo* info) {
-  if (!TypeCheck(in, info, kDoubleLine))
-    return;
   double parsed = 0.0;
-  if (!in.ReadDouble(parsed))
-    return BadNumber(in, info, kDoubleLine);
-  As<double>(value) = parsed;
+  if (ReadNumber(in, info, kDoubleLine, &TextReader::ReadDouble, parsed))
+    As<double>(value) = parsed;
 }
 
 void WriteBool(TextWriter& out, const void* value, const TypeInfo* info) {

@@ -64,7 +64,7 @@ bool EndsWell(const std::string& text, size_t at) {
 }
 } // namespace
 
-bool TextReader::ReadLong(long long& value) {
+template <class T, class Parse> bool TextReader::ReadNumber(T& value, Parse parse) {
   size_t start = pos;
   SkipBlanks();
   if (pos >= text.size())
@@ -72,7 +72,7 @@ bool TextReader::ReadLong(long long& value) {
   const char* begin = text.c_str() + pos;
   char* end = nullptr;
   errno = 0;
-  long long parsed = std::strtoll(begin, &end, 10);
+  T parsed = parse(begin, &end);
   size_t after = pos + static_cast<size_t>(end - begin);
   if (end == begin || !EndsWell(text, after)) {
     pos = start;
@@ -83,67 +83,22 @@ bool TextReader::ReadLong(long long& value) {
     HitEnd();
   value = parsed;
   return true;
+}
+
+bool TextReader::ReadLong(long long& value) {
+  return ReadNumber(value, [](const char* s, char** end) { return std::strtoll(s, end, 10); });
 }
 
 bool TextReader::ReadUnsigned(unsigned long long& value) {
-  size_t start = pos;
-  SkipBlanks();
-  if (pos >= text.size())
-    return false;
-  const char* begin = text.c_str() + pos;
-  char* end = nullptr;
-  errno = 0;
-  unsigned long long parsed = std::strtoull(begin, &end, 10);
-  size_t after = pos + static_cast<size_t>(end - begin);
-  if (end == begin || !EndsWell(text, after)) {
-    pos = start;
-    return false;
-  }
-  pos = after;
-  if (pos >= text.size())
-    HitEnd();
-  value = parsed;
-  return true;
+  return ReadNumber(value, [](const char* s, char** end) { return std::strtoull(s, end, 10); });
 }
 
 bool TextReader::ReadFloat(float& value) {
-  size_t start = pos;
-  SkipBlanks();
-  if (pos >= text.size())
-    return false;
-  const char* begin = text.c_str() + pos;
-  char* end = nullptr;
-  float parsed = std::strtof(begin, &end);
-  size_t after = pos + static_cast<size_t>(end - begin);
-  if (end == begin || !EndsWell(text, after)) {
-    pos = start;
-    return false;
-  }
-  pos = after;
-  if (pos >= text.size())
-    HitEnd();
-  value = parsed;
-  return true;
+  return ReadNumber(value, [](const char* s, char** end) { return std::strtof(s, end); });
 }
 
 bool TextReader::ReadDouble(double& value) {
-  size_t start = pos;
-  SkipBlanks();
-  if (pos >= text.size())
-    return false;
-  const char* begin = text.c_str() + pos;
-  char* end = nullptr;
-  double parsed = std::strtod(begin, &end);
-  size_t after = pos + static_cast<size_t>(end - begin);
-  if (end == begin || !EndsWell(text, after)) {
-    pos = start;
-    return false;
-  }
-  pos = after;
-  if (pos >= text.size())
-    HitEnd();
-  value = parsed;
-  return true;
+  return ReadNumber(value, [](const char* s, char** end) { return std::strtod(s, end); });
 }
 
 bool TextReader::ReadQuotedLine(std::string& value, bool& hadOpening) {

@@ -72,6 +72,8 @@ public:
 private:
   void SkipBlanks();
   void HitEnd();
+  // The one scalar reader behind ReadLong .. ReadDouble; `parse` has the form of strtod.
+  template <class T, class Parse> bool ReadNumber(T& value, Parse parse);
 
   std::string text;
   std::string fileName;
