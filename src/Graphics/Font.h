@@ -3,42 +3,23 @@
 #include <string>
 #include <vector>
 
-#include "Graphics/Texture.h"
+#include "Graphics/Appearance.h"
 #include "Objects/Component.h"
 
 // A line of text drawn from a fixed-width bitmap font whose frames are ASCII 32..126.
-// Like sprites, GL buffers are made at the first draw.
-class Font : public Component<Font> {
+// Its look (the sprite's stored members) and GL buffers are the Appearance's.
+class Font : public Component<Font>, public Appearance {
 public:
   Font();
   Font(int align, const Texture& source, glm::vec4 tint, const std::string& text);
   Font(const Font& other);
   Font& operator=(const Font& other);
-  ~Font() override;
 
-  // Stored members (the sprite's appearance block, then the text).
-  Texture source_;
-  glm::vec4 color_{1.0f, 1.0f, 1.0f, 1.0f};
-  bool visible_ = true;
-  bool flipx_ = false;
-  bool flipy_ = false;
-  bool active_animation_ = false;
-  float animate_rate_ = 0.0f;
-  float frameTimer = 0.0f;
-  float frameStep = 1.0f;
-  unsigned current_frame_ = 0;
+  // Stored members after the appearance's.
   std::string text_;
   unsigned Length_ = 0;
   int align_ = 0; // 0 left, 1 centre, 2 right
 
-  unsigned vertexBuffer = 0;
-  unsigned textureName = 0;
-  unsigned vertexArray = 0;
-  unsigned indexBuffer = 0;
-  int textureHeight = 0;
-  int textureWidth = 0;
-  glm::mat3 model{1.0f};
-  glm::mat3 mvp{1.0f};
   bool layoutPending = true;
   std::vector<float> glyphVertices;
   std::vector<unsigned> glyphIndices;
@@ -47,13 +28,10 @@ public:
   std::string GetText() const { return text_; }
   void SetLength(unsigned n);
   unsigned GetLength() const { return Length_; }
+  // Takes the listed texture, never animated; an unknown name changes nothing.
   void SwapTexture(const std::string& name);
-  std::string GetTexture() const { return source_.filename_; }
   void SetColor(int r, int g, int b, int a);
-  int GetRed() const;
-  int GetGreen() const;
-  int GetBlue() const;
-  int GetAlpha() const;
+  // Each changes only its own channel; the others keep their exact values.
   void SetRed(int v);
   void SetGreen(int v);
   void SetBlue(int v);
@@ -63,7 +41,7 @@ public:
 
   // Half the width of one character cell in model units (cells are 2 units tall); 0 when the
   // font image has no height, in which case nothing is drawn.
-  float HalfCellWidth() const;
+  float HalfCellWidth() const { return HalfFrameWidth(); }
   // Offset along x (world units) that places the text for its alignment, given w x scale.x.
   // False for an unknown alignment, which keeps the previous model matrix.
   bool AlignmentOffset(float halfCellTimesScale, float& offset) const;
@@ -74,14 +52,8 @@ public:
             unsigned program);
 
 private:
-  void LookUpTexture();
   void RefreshIfStale();
-  bool EnsureBuffers();
-  void ReleaseBuffers();
 
-  unsigned glGeneration = 0;
-  bool uploadPending = true;
-  std::string lookedUpPath;
   // What the glyph lists were built from; a direct write to any of it relays the text.
   struct Built {
     std::string text;

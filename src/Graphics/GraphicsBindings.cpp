@@ -44,6 +44,12 @@ unsigned Count(int value) {
   return value < 0 ? 0u : static_cast<unsigned>(value);
 }
 
+// The binder takes fields as members of the bound class; the appearance fields are stored in the
+// shared base, so they are named here as members of T.
+template <class T, class V> V T::*AsMemberOf(V Appearance::*field) {
+  return field;
+}
+
 template <class T> int GetFrame(T* self) {
   return static_cast<int>(self->current_frame_);
 }
@@ -74,10 +80,10 @@ void BindGraphics(lua_State* L) {
 void BindSprite(lua_State* L) {
   lb::Global(L)
       .Class<Sprite>("Sprite")
-      .Field("Visible", &Sprite::visible_)
-      .Field("Flipx", &Sprite::flipx_)
-      .Field("Flipy", &Sprite::flipy_)
-      .Field("Animate", &Sprite::active_animation_)
+      .Field("Visible", AsMemberOf<Sprite>(&Sprite::visible_))
+      .Field("Flipx", AsMemberOf<Sprite>(&Sprite::flipx_))
+      .Field("Flipy", AsMemberOf<Sprite>(&Sprite::flipy_))
+      .Field("Animate", AsMemberOf<Sprite>(&Sprite::active_animation_))
       .Property("Current_Frame", &GetFrame<Sprite>, &SetFrame<Sprite>)
       .Method("SwapTexture", &Sprite::SwapTexture)
       .Property("Red", &Sprite::GetRed, &Sprite::SetRed)
@@ -92,10 +98,10 @@ void BindSprite(lua_State* L) {
 void BindFont(lua_State* L) {
   lb::Global(L)
       .Class<Font>("Font")
-      .Field("Visible", &Font::visible_)
-      .Field("Flipx", &Font::flipx_)
-      .Field("Flipy", &Font::flipy_)
-      .Field("Animate", &Font::active_animation_)
+      .Field("Visible", AsMemberOf<Font>(&Font::visible_))
+      .Field("Flipx", AsMemberOf<Font>(&Font::flipx_))
+      .Field("Flipy", AsMemberOf<Font>(&Font::flipy_))
+      .Field("Animate", AsMemberOf<Font>(&Font::active_animation_))
       .Property("Current_frame", &GetFrame<Font>, &SetFrame<Font>)
       .Method("SwapTexture", &Font::SwapTexture)
       .Property("Red", &Font::GetRed, &Font::SetRed)

@@ -115,6 +115,24 @@ TEST_F(TextTest, ColourChangesRelayTheGlyphs) {
   EXPECT_TRUE(Near(At(1.0f, 0.0f), expected)) << At(1.0f, 0.0f);
 }
 
+TEST_F(TextTest, ReplacedTextShowsItsOwnGlyphsWhateverItsLength) {
+  Font* font = AddText("AB", 0);
+  Frame();
+  font->SetText("BA"); // as many glyphs: the buffers are rewritten in place
+  Frame();
+  EXPECT_TRUE(Near(At(1.0f, 0.0f), Glyph('B'))) << At(1.0f, 0.0f);
+  EXPECT_TRUE(Near(At(3.0f, 0.0f), Glyph('A'))) << At(3.0f, 0.0f);
+  font->SetText("~"); // fewer
+  Frame();
+  EXPECT_TRUE(Near(At(1.0f, 0.0f), Glyph('~'))) << At(1.0f, 0.0f);
+  EXPECT_EQ(At(3.0f, 0.0f), kBlack);
+  font->SetText("!A!"); // more
+  Frame();
+  EXPECT_TRUE(Near(At(1.0f, 0.0f), Glyph('!'))) << At(1.0f, 0.0f);
+  EXPECT_TRUE(Near(At(3.0f, 0.0f), Glyph('A'))) << At(3.0f, 0.0f);
+  EXPECT_TRUE(Near(At(5.0f, 0.0f), Glyph('!'))) << At(5.0f, 0.0f);
+}
+
 TEST_F(TextTest, TextIsDrawnAfterTheSpritesOfItsLayer) {
   AddText("A", 0, 0.0f, 0.0f, 1);
   AddSprite(main, "red.png", 1.0f, 0.0f, 1.0f, 1);
