@@ -22,21 +22,6 @@ int IndexOf(SDL_JoystickID id) {
   return -1;
 }
 
-struct Rumble {
-  float strength;
-  uint32_t milliseconds;
-  bool operator==(const Rumble&) const = default;
-};
-
-class RecordingRumble : public Input::RumbleDevice {
-public:
-  explicit RecordingRumble(std::vector<Rumble>* log) : played(log) {}
-  void Play(float strength, uint32_t milliseconds) override {
-    played->push_back({strength, milliseconds});
-  }
-  std::vector<Rumble>* played;
-};
-
 } // namespace
 
 class ControllerTest : public InputTest {

@@ -9,6 +9,7 @@
 #include "Objects/Events.h"
 #include "Scripting/LuaEngine.h"
 #include "Scripting/LuaPush.h"
+#include "input/InputFixture.h"
 
 namespace {
 
@@ -51,21 +52,6 @@ protected:
 
   LuaEngine lua;
   lua_State* L = nullptr;
-};
-
-struct Rumble {
-  float strength;
-  uint32_t milliseconds;
-  bool operator==(const Rumble&) const = default;
-};
-
-class RecordingRumble : public Input::RumbleDevice {
-public:
-  explicit RecordingRumble(std::vector<Rumble>* log) : played(log) {}
-  void Play(float strength, uint32_t milliseconds) override {
-    played->push_back({strength, milliseconds});
-  }
-  std::vector<Rumble>* played;
 };
 
 } // namespace

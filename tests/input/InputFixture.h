@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Core/Engine.h"
+#include "Input/Input.h"
 #include "Objects/EventHandler.h"
 #include "support/TestSupport.h"
 
@@ -48,6 +49,23 @@ protected:
   std::unique_ptr<Engine> engine;
   EventRecorder recorder;
   bool started = false;
+};
+
+// One rumble request as the input system passed it to the device.
+struct Rumble {
+  float strength;
+  uint32_t milliseconds;
+  bool operator==(const Rumble&) const = default;
+};
+
+// A rumble device that logs what it is asked to play.
+class RecordingRumble : public Input::RumbleDevice {
+public:
+  explicit RecordingRumble(std::vector<Rumble>* log) : played(log) {}
+  void Play(float strength, uint32_t milliseconds) override {
+    played->push_back({strength, milliseconds});
+  }
+  std::vector<Rumble>* played;
 };
 
 // The input event names the recorder listens to.
