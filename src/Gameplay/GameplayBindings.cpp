@@ -2,9 +2,9 @@
 // gameplay events scripts hand to each other.
 #include <lua.hpp>
 
+#include "Binding/Binding.h"
 #include "Gameplay/GameplayComponents.h"
 #include "Objects/Events.h"
-#include "Scripting/Binding.h"
 
 namespace {
 
@@ -90,7 +90,8 @@ void BindPing(lua_State* L) {
       .End();
 }
 
-lb::ApiSection gameNodeSection(15, &BindGameNode);
+// GameNode closes the component classes (section 15).
+lb::ApiSection gameNodeSection(15, 6, &BindGameNode);
 lb::ApiSection turnEventSection(17, &BindTurnEvents);
 lb::ApiSection patrolSection(18, &BindPatrol);
 lb::ApiSection playerSection(19, &BindPlayer);

@@ -1,7 +1,7 @@
 // The graphics part of the script API: the Graphics namespace and the Sprite and Font classes.
+#include "Binding/Binding.h"
 #include "Graphics/Font.h"
 #include "Graphics/Sprite.h"
-#include "Scripting/Binding.h"
 #include "Systems/GraphicsEngine.h"
 
 namespace {
@@ -80,6 +80,7 @@ void BindGraphics(lua_State* L) {
 void BindSprite(lua_State* L) {
   lb::Global(L)
       .Class<Sprite>("Sprite")
+      .Plain()
       .Field("Visible", AsMemberOf<Sprite>(&Sprite::visible_))
       .Field("Flipx", AsMemberOf<Sprite>(&Sprite::flipx_))
       .Field("Flipy", AsMemberOf<Sprite>(&Sprite::flipy_))
@@ -92,12 +93,14 @@ void BindSprite(lua_State* L) {
       .Property("Alpha", &Sprite::GetAlpha, &Sprite::SetAlpha)
       .Method("SetColor", &Sprite::SetColor)
       .Method("GetTexture", &Sprite::GetTexture)
+      .Equality()
       .End();
 }
 
 void BindFont(lua_State* L) {
   lb::Global(L)
       .Class<Font>("Font")
+      .Plain()
       .Field("Visible", AsMemberOf<Font>(&Font::visible_))
       .Field("Flipx", AsMemberOf<Font>(&Font::flipx_))
       .Field("Flipy", AsMemberOf<Font>(&Font::flipy_))
@@ -111,11 +114,12 @@ void BindFont(lua_State* L) {
       .Property("Length", &GetLength, &SetLength)
       .Property("Text", &Font::GetText, &Font::SetText)
       .Method("SetColor", &Font::SetColor)
+      .Equality()
       .End();
 }
 
-// Sprite belongs to the component classes (section 15), beside Transform.
-lb::ApiSection spriteSection(15, &BindSprite);
+// Sprite is the fifth of the component classes (section 15).
+lb::ApiSection spriteSection(15, 5, &BindSprite);
 lb::ApiSection graphicsSection(21, &BindGraphics);
 lb::ApiSection fontSection(26, &BindFont);
 } // namespace

@@ -1,5 +1,5 @@
 #pragma once
-#include "Scripting/LuaPush.h"
+#include "Binding/LuaPush.h"
 
 class Space;
 class GameObject;

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "Scripting/LuaPush.h"
+#include "Binding/LuaPush.h"
 
 class LuaComponent;
 

@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <lua.hpp>
 
+#include "Binding/Binding.h"
 #include "Core/Engine.h"
 #include "Core/Space.h"
 #include "Objects/EventDispatcher.h"
 #include "Objects/Events.h"
 #include "Objects/GameObject.h"
-#include "Scripting/Binding.h"
 #include "Scripting/LuaEngine.h"
 #include "Utilities/Paths.h"
 

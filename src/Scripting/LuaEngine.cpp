@@ -9,10 +9,10 @@
 #include <unistd.h>
 #include <unordered_map>
 
+#include "Binding/Binding.h"
 #include "Core/Engine.h"
 #include "Core/Space.h"
 #include "Objects/GameObject.h"
-#include "Scripting/Binding.h"
 #include "Scripting/LuaComponent.h"
 #include "Utilities/Debug.h"
 #include "Utilities/Paths.h"

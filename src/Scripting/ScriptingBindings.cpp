@@ -2,9 +2,9 @@
 // coroutines, event connections and the easing curves.
 #include <lua.hpp>
 
+#include "Binding/Binding.h"
 #include "Objects/EventDispatcher.h"
 #include "Objects/Events.h"
-#include "Scripting/Binding.h"
 #include "Scripting/Coroutine.h"
 #include "Scripting/Easing.h"
 #include "Scripting/LuaComponent.h"

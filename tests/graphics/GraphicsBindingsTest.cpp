@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 #include <lua.hpp>
 
+#include "Binding/Binding.h"
 #include "Graphics/Font.h"
 #include "Graphics/Sprite.h"
-#include "Scripting/Binding.h"
 #include "Systems/GraphicsEngine.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "Binding/LuaPush.h"
 #include "Input/Input.h"
 #include "Objects/Events.h"
 #include "Scripting/LuaEngine.h"
-#include "Scripting/LuaPush.h"
 #include "input/InputFixture.h"
 
 namespace {

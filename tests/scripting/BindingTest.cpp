@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "Scripting/Binding.h"
+#include "Binding/Binding.h"
 
 namespace {
 

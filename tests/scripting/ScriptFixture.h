@@ -7,12 +7,12 @@
 #include <lua.hpp>
 #include <string>
 
+#include "Binding/Binding.h"
 #include "Core/Engine.h"
 #include "Core/Space.h"
 #include "Objects/EventDispatcher.h"
 #include "Objects/Events.h"
 #include "Objects/GameObject.h"
-#include "Scripting/Binding.h"
 #include "Scripting/LuaComponent.h"
 #include "Scripting/LuaEngine.h"
 #include "support/TestSupport.h"

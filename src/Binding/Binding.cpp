@@ -1,4 +1,5 @@
-#include "Scripting/Binding.h"
+// lb, the binding layer: scopes, class builders and the ordered list of API sections.
+#include "Binding/Binding.h"
 
 #include <algorithm>
 #include <vector>
@@ -200,8 +201,8 @@ void EnsureScopeMetatable(lua_State* L, const std::string& name) {
 }
 
 struct SectionEntry {
-  int order;
-  int sequence;
+  int section;
+  int position;
   BindFunction bind;
 };
 std::vector<SectionEntry>& Sections() {
@@ -304,20 +305,34 @@ Global::~Global() {
   lua_settop(L, base);
 }
 
-ApiSection::ApiSection(int order, BindFunction bind) {
-  auto& sections = Sections();
-  sections.push_back({order, static_cast<int>(sections.size()), bind});
+ApiSection::ApiSection(int section, int position, BindFunction bind) {
+  Sections().push_back({section, position, bind});
 }
 
-void RegisterApi(lua_State* L) {
+namespace {
+std::vector<SectionEntry> SortedSections() {
   std::vector<SectionEntry> sorted = Sections();
-  std::sort(sorted.begin(), sorted.end(), [](const SectionEntry& a, const SectionEntry& b) {
-    return a.order != b.order ? a.order < b.order : a.sequence < b.sequence;
+  std::stable_sort(sorted.begin(), sorted.end(), [](const SectionEntry& a, const SectionEntry& b) {
+    return a.section != b.section ? a.section < b.section : a.position < b.position;
   });
-  for (const SectionEntry& entry : sorted) {
+  return sorted;
+}
+} // namespace
+
+std::vector<std::pair<int, int>> ApiOrder() {
+  std::vector<std::pair<int, int>> order;
+  for (const SectionEntry& entry : SortedSections())
+    order.emplace_back(entry.section, entry.position);
+  return order;
+}
+
+void RegisterApi(lua_State* L, SectionObserver observer, void* context) {
+  for (const SectionEntry& entry : SortedSections()) {
     int top = lua_gettop(L);
     entry.bind(L);
     lua_settop(L, top);
+    if (observer)
+      observer(L, entry.section, entry.position, context);
   }
 }
 

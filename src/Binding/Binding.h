@@ -44,8 +44,9 @@
 #include <tuple>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
-#include "Scripting/LuaPush.h"
+#include "Binding/LuaPush.h"
 
 namespace lb {
 
@@ -611,14 +612,20 @@ private:
   int base;
 };
 
-// A module's section of the script API, run by LuaEngine::Initialize in section order (sections
-// with the same number in no fixed order). Declare one as a static object in the module's
-// bindings file.
+// A module's part of the script API, run by LuaEngine::Initialize in the order of the script-API
+// list: by section number, then by the row's position inside its section. Both numbers are
+// explicit, so the order never depends on the order in which the modules are linked. Declare one
+// as a static object in the module's bindings file.
 using BindFunction = void (*)(lua_State*);
 struct ApiSection {
-  ApiSection(int order, BindFunction bind);
+  ApiSection(int section, BindFunction bind) : ApiSection(section, 0, bind) {}
+  ApiSection(int section, int position, BindFunction bind);
 };
-// Runs every section, lowest number first.
-void RegisterApi(lua_State* L);
+// Runs every section, lowest section first and, inside a section, lowest position first. The
+// optional observer is called after each one (tools and tests use it to see what a section adds).
+using SectionObserver = void (*)(lua_State*, int section, int position, void* context);
+void RegisterApi(lua_State* L, SectionObserver observer = nullptr, void* context = nullptr);
+// The (section, position) pairs in the order RegisterApi runs them.
+std::vector<std::pair<int, int>> ApiOrder();
 
 } // namespace lb

@@ -1,5 +1,6 @@
 // The push hooks engine types use to hand themselves to Lua, instantiated once for every bound
-// class so engine code needs only Scripting/LuaPush.h.
+// class so engine code needs only Binding/LuaPush.h.
+#include "Binding/Binding.h"
 #include "Core/Space.h"
 #include "Gameplay/GameplayComponents.h"
 #include "Graphics/Font.h"
@@ -10,7 +11,6 @@
 #include "Objects/Transform.h"
 #include "Particles/ParticleComponents.h"
 #include "Physics/RigidBody.h"
-#include "Scripting/Binding.h"
 #include "Scripting/LuaComponent.h"
 
 namespace lb {
