@@ -1,3 +1,4 @@
+// The engine: start-up in its fixed order, one frame of work, shutdown, and the space list.
 #include "Core/Engine.h"
 
 #include "Core/FrameTimer.h"

@@ -1,3 +1,4 @@
+// The frame timer: the frame-rate setting file, the performance counter and the frame limiter.
 #include "Core/FrameTimer.h"
 
 #include <SDL.h>

@@ -1,3 +1,4 @@
+// The program's run: the engine and its five systems, the splash level, the frame loop.
 #include "Core/Game.h"
 
 #include "Audio/Sounds.h"

@@ -1,3 +1,5 @@
+// Spaces: object and component pools, destruction at the end of the frame, clearing, and
+// level loads, saves, changes and restarts.
 #include "Core/Space.h"
 
 #include <algorithm>
@@ -141,6 +143,12 @@ void Space::QueueDestroy(GameObject* object) {
     pendingDestroy.push_back(object->index);
 }
 
+void Space::DestroyWithParent(GameObject* child) {
+  child->parent = nullptr;
+  if (!child->IsDead)
+    child->Destroy();
+}
+
 void Space::ReleaseObject(GameObject* object) {
   object->Release();
   object->RemoveFromParent();
@@ -148,44 +156,44 @@ void Space::ReleaseObject(GameObject* object) {
   // pointing at an object that the pool will hand out again.
   std::vector<GameObject*> children;
   children.swap(object->children);
-  for (GameObject* child : children) {
-    if (!child || child->parent != object)
-      continue;
-    child->parent = nullptr;
-    if (!child->IsDead)
-      child->Destroy();
-  }
+  for (GameObject* child : children)
+    if (child && child->parent == object)
+      DestroyWithParent(child);
 }
 
 void Space::ReleaseAll() {
-  // "Shutdown" scripts may create objects while the space is being emptied; those are released
-  // in further rounds, and a script that keeps making objects cannot hold the clear up for ever.
+  // Every object is released while it is still listed, so a "Shutdown" script finds its own
+  // object, the objects it asks for by name and the nodes its links name. Scripts may create
+  // objects while the space is being emptied; those are released in further rounds, and a script
+  // that keeps making objects cannot hold the clear up for ever.
   constexpr int kRounds = 4;
-  for (int round = 0; round < kRounds && !objects.empty(); ++round) {
-    std::vector<GameObject*> released;
-    released.swap(objects);
-    for (GameObject* object : released)
-      if (object)
+  size_t released = 0;
+  for (int round = 0; round < kRounds && released < objects.size(); ++round) {
+    size_t end = objects.size();
+    for (; released < end; ++released)
+      if (GameObject* object = objects[released])
         object->Release();
-    for (GameObject* object : released) {
-      if (!object)
-        continue;
-      // Links with objects of other spaces would otherwise outlive this level; children there
-      // go with their parent, as they do when it is destroyed.
-      if (object->parent && object->parent->spaceIndex != index)
-        object->RemoveFromParent();
-      for (GameObject* child : object->children)
-        if (child && child->parent == object && child->spaceIndex != index) {
-          child->parent = nullptr;
-          if (!child->IsDead)
-            child->Destroy();
-        }
-      object->parent = nullptr;
-      object->children.clear();
-      object->IsDead = true;
-      objectPool.emplace_back(object->m_Self, object);
-    }
   }
+  for (GameObject* object : objects) {
+    if (!object)
+      continue;
+    DetachFromOtherSpaces(object);
+    object->parent = nullptr;
+    object->children.clear();
+    object->IsDead = true;
+    objectPool.emplace_back(object->m_Self, object);
+  }
+  objects.clear();
+}
+
+void Space::DetachFromOtherSpaces(GameObject* object) {
+  // Links with objects of other spaces would otherwise outlive this level; children there go
+  // with their parent, as they do when it is destroyed.
+  if (object->parent && object->parent->spaceIndex != index)
+    object->RemoveFromParent();
+  for (GameObject* child : object->children)
+    if (child && child->parent == object && child->spaceIndex != index)
+      DestroyWithParent(child);
 }
 
 void Space::Clear() {
@@ -242,6 +250,20 @@ void Space::DestroyPending() {
   inDestroyPass = false;
   // Left over after the last round: their indices are current, so the next pass can take them.
   pendingDestroy.insert(pendingDestroy.end(), pending.begin(), pending.end());
+}
+
+void Space::LoadLevel(const std::string& path) {
+  Clear();
+  LevelName = LevelFileName(path);
+  ReadLevelFile(*this, path);
+  AllObjectsCreated created;
+  created.Quarter = 3;
+  if (EventDispatcher::ms_Singleton)
+    EventDispatcher::ms_Singleton->SendToSpace(created, this, "AllObjectsCreated");
+}
+
+bool Space::SaveLevel(const std::string& path) {
+  return WriteLevelFile(*this, path);
 }
 
 void Space::ChangeLevel(const std::string& levelFileName) {

@@ -78,6 +78,9 @@ private:
   void GrowObjectPool();
   void ReleaseObject(GameObject* object);
   void ReleaseAll();
+  // A child of a released parent is detached and destroyed with it.
+  static void DestroyWithParent(GameObject* child);
+  void DetachFromOtherSpaces(GameObject* object);
   std::vector<GameObject*> ownedObjects;
   std::vector<BaseComponent*> ownedComponents;
   // Objects destroyed by scripts while the destruction pass itself is releasing objects; their

@@ -1,3 +1,4 @@
+// The node, player and patrol components and the accessors that turn stored ids into objects.
 #include "Gameplay/GameplayComponents.h"
 
 #include "Core/Space.h"

@@ -1,14 +1,15 @@
+// What sprites and text share: texture lookup, tint channels and the GL buffers they draw from.
 #include "Graphics/Appearance.h"
 
 #include <GL/glew.h>
 #include <algorithm>
 
 #include "Graphics/GLCheck.h"
+#include "Graphics/GLContext.h"
 #include "Graphics/ShaderProgram.h"
 #include "Systems/GraphicsEngine.h"
 
 namespace {
-const char* kModule = "Graphics\\Appearance.cpp";
 float Clamp01(float v) {
   return std::clamp(v, 0.0f, 1.0f);
 }
@@ -17,8 +18,8 @@ int Channel(float v) {
 }
 } // namespace
 
-Appearance::Appearance(const Texture& source, glm::vec4 tint)
-    : source_(source), color_(Clamped(tint)), animate_rate_(source.base_fps_) {
+Appearance::Appearance(const char* module, const Texture& source, glm::vec4 tint)
+    : source_(source), color_(Clamped(tint)), animate_rate_(source.base_fps_), glModule(module) {
   LookUpTexture();
   frameStep = 1.0f / static_cast<float>(source_.Frames());
 }
@@ -115,12 +116,12 @@ float Appearance::FromByte(int value) {
 }
 
 bool Appearance::EnsureBuffers() {
-  if (vertexArray && GraphicsEngine::ContextAlive(glGeneration))
+  if (vertexArray && GLContext::Alive(glGeneration))
     return true;
-  if (!GraphicsEngine::ContextAlive(GraphicsEngine::ContextGeneration()))
+  if (!GLContext::Alive(GLContext::Generation()))
     return false;
   // Names from a context that is gone are simply forgotten.
-  glGeneration = GraphicsEngine::ContextGeneration();
+  glGeneration = GLContext::Generation();
   glGenVertexArrays(1, &vertexArray);
   glGenBuffers(1, &vertexBuffer);
   glGenBuffers(1, &indexBuffer);
@@ -137,14 +138,14 @@ bool Appearance::EnsureBuffers() {
   glBindVertexArray(0);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-  CheckGLError(kModule, __LINE__);
+  CheckGLError(glModule, __LINE__);
   vertexBytes = indexBytes = 0;
   uploadPending = true;
   return true;
 }
 
 void Appearance::ReleaseBuffers() {
-  if (vertexArray && GraphicsEngine::ContextAlive(glGeneration)) {
+  if (vertexArray && GLContext::Alive(glGeneration)) {
     glDeleteVertexArrays(1, &vertexArray);
     glDeleteBuffers(1, &vertexBuffer);
     glDeleteBuffers(1, &indexBuffer);
@@ -192,10 +193,10 @@ void Appearance::DrawQuads(const float* vertices, std::size_t floatCount, const 
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    GraphicsEngine::EnsureMipmaps(textureName);
+    GLContext::EnsureMipmaps(textureName);
   }
   glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT, nullptr);
   glBindVertexArray(0);
   glBindTexture(GL_TEXTURE_2D, 0);
-  CheckGLError(kModule, __LINE__);
+  CheckGLError(glModule, __LINE__);
 }

@@ -41,10 +41,11 @@ public:
   int GetAlpha() const;
 
 protected:
-  Appearance() = default;
+  // `module` is the drawing component's source file, which its GL error checks name.
+  explicit Appearance(const char* module) : glModule(module) {}
   // Takes the tint clamped and the texture as the table has it ("img_test.png" for a name the
   // table lacks).
-  Appearance(const Texture& source, glm::vec4 tint);
+  Appearance(const char* module, const Texture& source, glm::vec4 tint);
   ~Appearance();
   // Copies go through CopyLook: GL buffers must never be shared.
   Appearance(const Appearance&) = delete;
@@ -83,6 +84,7 @@ private:
   bool EnsureBuffers();
   void ReleaseBuffers();
 
+  const char* glModule;
   unsigned glGeneration = 0;                   // context the buffers belong to
   std::size_t vertexBytes = 0, indexBytes = 0; // sizes of the buffers' storage
 };

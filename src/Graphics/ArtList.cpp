@@ -1,3 +1,4 @@
+// The art list: its lines, the image decoding spread over worker threads, and the texture table.
 #include "Graphics/ArtList.h"
 
 #include <cmath>

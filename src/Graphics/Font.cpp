@@ -1,14 +1,19 @@
+// Text: glyph layout from a fixed-width font sheet, alignment and drawing.
 #include "Graphics/Font.h"
 
 #include "Graphics/ModelMatrix.h"
 
+namespace {
+const char* kModule = "Graphics\\Font.cpp";
+} // namespace
+
 Font::Font() : Font(0, Texture{}, glm::vec4(1.0f), std::string()) {}
 
 Font::Font(int align, const Texture& source, glm::vec4 tint, const std::string& text)
-    : Appearance(source, tint), text_(text), Length_(static_cast<unsigned>(text.size())),
+    : Appearance(kModule, source, tint), text_(text), Length_(static_cast<unsigned>(text.size())),
       align_(align) {}
 
-Font::Font(const Font& other) : Component<Font>(), Appearance() {
+Font::Font(const Font& other) : Component<Font>(), Appearance(kModule) {
   *this = other;
 }
 
@@ -37,7 +42,11 @@ void Font::SetLength(unsigned n) {
 void Font::SwapTexture(const std::string& key) {
   if (!TakeTexture(key))
     return;
+  // As for sprites, but text does not animate by itself.
   active_animation_ = false;
+  animate_rate_ = source_.base_fps_;
+  current_frame_ = 0;
+  frameTimer = 0.0f;
   layoutPending = true;
 }
 

@@ -1,3 +1,4 @@
+// The GL error check that stops the program on a programming error.
 #include "Graphics/GLCheck.h"
 
 #include <GL/glew.h>

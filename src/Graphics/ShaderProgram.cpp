@@ -1,3 +1,4 @@
+// Shader programs built from the data folder's shader files, with their failure messages.
 #include "Graphics/ShaderProgram.h"
 
 #include <GL/glew.h>

@@ -1,3 +1,4 @@
+// Sprites: the textured, tinted quad of an object, its sheet animation and its drawing.
 #include "Graphics/Sprite.h"
 
 #include <iterator>
@@ -6,15 +7,16 @@
 
 namespace {
 const unsigned kQuadIndices[6] = {0, 1, 2, 2, 3, 0};
+const char* kModule = "Graphics\\Sprite.cpp";
 } // namespace
 
 Sprite::Sprite() : Sprite(Texture{}, glm::vec4(1.0f)) {}
 
-Sprite::Sprite(const Texture& source, glm::vec4 tint) : Appearance(source, tint) {
+Sprite::Sprite(const Texture& source, glm::vec4 tint) : Appearance(kModule, source, tint) {
   RewriteVertices();
 }
 
-Sprite::Sprite(const Sprite& other) : Component<Sprite>(), Appearance() {
+Sprite::Sprite(const Sprite& other) : Component<Sprite>(), Appearance(kModule) {
   *this = other;
 }
 

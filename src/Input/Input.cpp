@@ -1,3 +1,4 @@
+// The input system: the SDL event pump, held codes, queries, controllers, rumble and autoplay.
 #include "Input/Input.h"
 
 #include <SDL.h>

@@ -1,3 +1,4 @@
+// Level and archetype files: the level layout, reading and writing whole files, id fix-ups.
 #include "Meta/File.h"
 
 #include <unordered_set>
@@ -9,8 +10,6 @@
 #include "Meta/TextWriter.h"
 #include "Meta/TypeRegistry.h"
 #include "Objects/Component.h"
-#include "Objects/EventDispatcher.h"
-#include "Objects/Events.h"
 #include "Objects/GameObject.h"
 #include "Scripting/LuaComponent.h"
 #include "Utilities/Check.h"
@@ -177,7 +176,6 @@ void ReadSpaceHook(TextReader& in, void* value, const TypeInfo*) {
 }
 
 std::string LevelText(const Space& space) {
-  DepthScope depth;
   TextWriter out;
   out.Reserve(1024 + space.objects.size() * 1024);
   WriteSpace(out, space);
@@ -185,7 +183,6 @@ std::string LevelText(const Space& space) {
 }
 
 std::string ArchetypeText(const GameObject& object) {
-  DepthScope depth;
   TextWriter out;
   WriteGameObject(out, &object, false);
   return out.Take();
@@ -214,21 +211,19 @@ std::string ArchetypePath(const std::string& archetypeName) {
   return "Archetypes/" + archetypeName + ".archetype";
 }
 
-void Space::LoadLevel(const std::string& path) {
-  Clear();
+bool ReadLevelFile(Space& space, const std::string& path) {
   std::string text;
-  bool opened = OpenForReading(path, text, "level");
-  LevelName = path.size() > kLevelFolderLength ? path.substr(kLevelFolderLength) : std::string();
-  if (opened)
-    ReadLevelText(*this, std::move(text), path);
-  AllObjectsCreated created;
-  created.Quarter = 3;
-  if (EventDispatcher::ms_Singleton)
-    EventDispatcher::ms_Singleton->SendToSpace(created, this, "AllObjectsCreated");
+  if (!OpenForReading(path, text, "level"))
+    return false;
+  return ReadLevelText(space, std::move(text), path);
 }
 
-bool Space::SaveLevel(const std::string& path) {
-  return Store(path, LevelText(*this));
+bool WriteLevelFile(const Space& space, const std::string& path) {
+  return Store(path, LevelText(space));
+}
+
+std::string LevelFileName(const std::string& path) {
+  return path.size() > kLevelFolderLength ? path.substr(kLevelFolderLength) : std::string();
 }
 
 bool LoadArchetype(GameObject* object, const std::string& archetypeName) {

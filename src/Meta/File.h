@@ -21,6 +21,14 @@ std::string ArchetypePath(const std::string& archetypeName);
 std::string LevelText(const Space& space);
 std::string ArchetypeText(const GameObject& object);
 
+// Level files. Read reports a file that cannot be opened (check "fp") and returns false, as it
+// does for malformed text; the space is expected to be cleared. Write is atomic: a failed save
+// reports and keeps the old file.
+bool ReadLevelFile(Space& space, const std::string& path);
+bool WriteLevelFile(const Space& space, const std::string& path);
+// The level's name as a space keeps it: the path without its "Node Levels\" folder.
+std::string LevelFileName(const std::string& path);
+
 // Reads a level's text into a space that the caller has cleared; `fileName` names the source in
 // messages. Returns false when the text was malformed (each problem has been reported).
 bool ReadLevelText(Space& space, std::string text, const std::string& fileName);

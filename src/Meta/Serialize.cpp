@@ -1,3 +1,4 @@
+// The registry-driven text writer and reader for any value, game object and component.
 #include "Meta/Serialize.h"
 
 #include <cstring>
@@ -329,11 +330,11 @@ void ReadValue(TextReader& in, void* value, const TypeInfo* info) {
 
 void OpenBlock(TextWriter& out) {
   out.Indent().Put("{\n");
-  ++TextDepth();
+  ++out.depth;
 }
 
 void CloseBlock(TextWriter& out) {
-  --TextDepth();
+  --out.depth;
   out.Indent().Put("}\n");
 }
 

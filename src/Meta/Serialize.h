@@ -12,12 +12,12 @@ class Space;
 // LuaComponent and ParticleEmitter.
 void InstallTextHooks();
 
-// The nesting depth shared by every writer and reader: indentation when writing, the way to
-// find the end of a block when reading. One file is written or read at a time.
+// The nesting depth shared by the readers: the way to find the end of a block. One file is read
+// at a time. (Each writer keeps its own depth.)
 int& TextDepth();
 
-// Keeps the nesting depth of an outer file operation while a whole file is written or read
-// from depth zero (a script may load an archetype while a level is being read).
+// Keeps the nesting depth of an outer read while a whole file is read from depth zero (a script
+// may load an archetype while a level is being read).
 class DepthScope {
 public:
   DepthScope() : saved(TextDepth()) { TextDepth() = 0; }

@@ -1,3 +1,4 @@
+// Text forms of the scalar types, std::string and the engine's value types.
 #include "Meta/SerializeTemplates.h"
 
 #include <climits>

@@ -1,3 +1,4 @@
+// The tokenizer of the text format, with its failure reports naming the file.
 #include "Meta/TextReader.h"
 
 #include <algorithm>

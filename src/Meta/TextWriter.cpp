@@ -1,3 +1,4 @@
+// The text builder of the file writer, and whole-file reads and atomic writes.
 #include "Meta/TextWriter.h"
 
 #include <cerrno>
@@ -7,10 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "Meta/Serialize.h"
-
 TextWriter& TextWriter::Indent() {
-  int depth = TextDepth();
   if (depth > 0)
     text.append(static_cast<size_t>(depth) * 2, ' ');
   return *this;

@@ -3,10 +3,13 @@
 #include <string_view>
 
 // Builds the text of a level or archetype in memory with "\n" line ends. Indentation follows
-// the shared nesting depth (two blanks per level). The text reaches the disk only through
-// WriteTextFile, so a failed save never leaves half a file behind.
+// the writer's own nesting depth (two blanks per level), which the block writers raise and
+// lower. The text reaches the disk only through WriteTextFile, so a failed save never leaves
+// half a file behind.
 class TextWriter {
 public:
+  explicit TextWriter(int startDepth = 0) : depth(startDepth) {}
+
   TextWriter& Put(std::string_view piece) {
     text.append(piece);
     return *this;
@@ -23,6 +26,9 @@ public:
   const std::string& Text() const { return text; }
   std::string Take() { return std::move(text); }
   void Reserve(size_t bytes) { text.reserve(bytes); }
+
+  // Nesting depth of the block being written.
+  int depth;
 
 private:
   std::string text;

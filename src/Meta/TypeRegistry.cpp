@@ -1,3 +1,4 @@
+// The run-time type registry: type descriptors by name and their member tables.
 #include "Meta/TypeRegistry.h"
 
 #include <algorithm>

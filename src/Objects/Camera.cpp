@@ -1,3 +1,4 @@
+// Cameras: the projection and camera matrices a space is drawn through.
 #include "Objects/Camera.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// The component base: finding the owning object and space.
 #include "Objects/Component.h"
 
 #include "Core/Engine.h"

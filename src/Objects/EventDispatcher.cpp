@@ -1,3 +1,4 @@
+// The event dispatcher: script connections per space and event name, and their delivery.
 #include "Objects/EventDispatcher.h"
 
 #include <algorithm>

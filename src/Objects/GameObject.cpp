@@ -1,3 +1,4 @@
+// Game objects: components and script components by name, parenting and destruction.
 #include "Objects/GameObject.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Transforms: placement of an object and its world placement through the parent chain.
 #include "Objects/Transform.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// The four-float vector of the object model.
 #include "Objects/Vector2D.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// The physics step: rigid bodies move by their velocity and acceleration.
 #include "Physics/PhysicsEngine.h"
 
 #include "Core/Space.h"

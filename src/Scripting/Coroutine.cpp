@@ -1,3 +1,4 @@
+// Script coroutines: Lua threads that scripts resume, optionally looping.
 #include "Scripting/Coroutine.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// The easing curves scripts use for animation.
 #include "Scripting/Easing.h"
 
 #include <cmath>

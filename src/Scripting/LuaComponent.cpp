@@ -1,3 +1,4 @@
+// Script components: one script instance per component, its calls, messages and dynamic values.
 #include "Scripting/LuaComponent.h"
 
 #include <chrono>

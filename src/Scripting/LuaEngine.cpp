@@ -1,3 +1,4 @@
+// The scripting system: the one Lua state, the script API, cached chunks and hot reload.
 #include "Scripting/LuaEngine.h"
 
 #include <csignal>

@@ -1,3 +1,4 @@
+// The graphics system: window and GL context, the layered draw pass, cameras and screenshots.
 #include "Systems/GraphicsEngine.h"
 
 #include <GL/glew.h>
@@ -14,6 +15,7 @@
 #include "Graphics/ArtList.h"
 #include "Graphics/Font.h"
 #include "Graphics/GLCheck.h"
+#include "Graphics/GLContext.h"
 #include "Graphics/Sprite.h"
 #include "Objects/GameObject.h"
 #include "Objects/Transform.h"
@@ -33,10 +35,6 @@ bool EditorOpen() {
   return LevelEditor::ms_Singleton && LevelEditor::ms_Singleton->open;
 }
 } // namespace
-
-unsigned GraphicsEngine::s_contextGeneration = 0;
-bool GraphicsEngine::s_contextLive = false;
-std::vector<bool> GraphicsEngine::s_mipmapped;
 
 GraphicsEngine::GraphicsEngine(const std::string& windowTitle) : title(windowTitle) {}
 
@@ -79,9 +77,7 @@ void GraphicsEngine::Initialize() {
   }
   // GLEW may leave an error behind on some drivers while probing extensions.
   glGetError();
-  ++s_contextGeneration;
-  s_contextLive = true;
-  s_mipmapped.clear();
+  GLContext::Began();
 
   Resize(windowWidth, windowHeight);
   SDL_ShowCursor(0);
@@ -122,15 +118,6 @@ void GraphicsEngine::LoadArt() {
     glBindTexture(GL_TEXTURE_2D, 0);
   });
   CheckGLError(kModule, __LINE__);
-}
-
-void GraphicsEngine::EnsureMipmaps(unsigned textureName) {
-  if (textureName >= s_mipmapped.size())
-    s_mipmapped.resize(textureName + 1, false);
-  if (s_mipmapped[textureName])
-    return;
-  glGenerateMipmap(GL_TEXTURE_2D);
-  s_mipmapped[textureName] = true;
 }
 
 void GraphicsEngine::Update(float dt, Space* space) {
@@ -178,7 +165,7 @@ void GraphicsEngine::Update(float dt, Space* space) {
   }
 
   const Camera& view = (!sceneCamera || editorOpen) ? defaultCameras[cameraIndex] : *sceneCamera;
-  viewProjections.push_back(view.GetProjection() * glm::inverse(view.GetCameraMatrix()));
+  viewProjections.push_back(view.GetViewProjection());
   ++spaceCounter;
   CheckGLError(kModule, __LINE__);
 }
@@ -217,7 +204,7 @@ void GraphicsEngine::Draw() {
 
 void GraphicsEngine::DrawCameraOutlines() {
   const Camera& base = defaultCameras[cameraIndex];
-  glm::mat3 view = base.GetProjection() * glm::inverse(base.GetCameraMatrix());
+  glm::mat3 view = base.GetViewProjection();
   float r = static_cast<float>(configuredHeight) / static_cast<float>(configuredWidth);
   for (Camera* camera : cameraOutlines) {
     glm::mat3 map = view * camera->GetCameraMatrix() * camera->GetInverseProjection();
@@ -264,8 +251,7 @@ void GraphicsEngine::Shutdown() {
   ForgetSpriteUniforms();
   if (LevelEditor::ms_Singleton)
     LevelEditor::ms_Singleton->StopInterface();
-  s_contextLive = false;
-  s_mipmapped.clear();
+  GLContext::Ended();
   if (glContext)
     SDL_GL_DeleteContext(glContext);
   glContext = nullptr;

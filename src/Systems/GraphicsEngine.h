@@ -73,16 +73,6 @@ public:
   // Reads the frame being drawn (before the swap), top row first, RGBA.
   bool ReadFrame(std::vector<unsigned char>& rgba, int& width, int& height) const;
 
-  // GL objects remember the context they were made in; once it is gone (or replaced) they
-  // must not be touched. Generation 0 is never alive.
-  static unsigned ContextGeneration() { return s_contextGeneration; }
-  static bool ContextAlive(unsigned generation) {
-    return generation != 0 && s_contextLive && generation == s_contextGeneration;
-  }
-  // Texture images never change after upload, so their mipmaps are made once, at the first
-  // draw that samples them.
-  static void EnsureMipmaps(unsigned textureName);
-
   std::map<std::string, TextureRecord> textures;
   std::vector<std::string> textureNames;
   unsigned char cameraIndex = 1;
@@ -122,8 +112,4 @@ private:
   bool exitAfterCapture = false;
   unsigned long long captureStartTicks = 0;
   bool captureStarted = false;
-
-  static unsigned s_contextGeneration;
-  static bool s_contextLive;
-  static std::vector<bool> s_mipmapped;
 };

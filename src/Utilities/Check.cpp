@@ -1,3 +1,4 @@
+// Assertion-style checks: reports naming the check, the module and the line.
 #include "Utilities/Check.h"
 
 #include <cstdio>

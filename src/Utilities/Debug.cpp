@@ -1,3 +1,4 @@
+// Text dumps of Lua values, tables and stacks, exported for debuggers.
 #include "Utilities/Debug.h"
 
 #include <cstdio>

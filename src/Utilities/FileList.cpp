@@ -1,3 +1,4 @@
+// Listing a folder's files by extension, sorted by name.
 #include "Utilities/FileList.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The engine starts headless with its three spaces.
 #include <gtest/gtest.h>
 
 #include "Core/Engine.h"

@@ -1,3 +1,4 @@
+// The window-test harness: scratch art, a real window and GL context, pixel reads.
 #include "graphics/GfxHarness.h"
 
 #include <SDL.h>
@@ -124,8 +125,7 @@ bool VideoAvailable() {
 }
 
 void RenderTest::SetUp() {
-  if (!VideoAvailable())
-    GTEST_SKIP() << "no display for a GL window";
+  VANTIX_NEED_DISPLAY(VideoAvailable(), "no display for a GL window");
   dir = std::make_unique<ScratchDir>();
   WriteTestArt(*dir);
   CopyShaders(*dir);

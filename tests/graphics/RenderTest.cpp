@@ -1,4 +1,5 @@
 // Draws through a real window (Xvfb with Mesa's software renderer in CI) and checks the pixels.
+#include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include "Core/Engine.h"
@@ -308,4 +309,27 @@ TEST_F(RenderTest, EmptyFramesClearEachTimeAndListsAreEmptiedByDraw) {
   object->m_Active = false;
   Frame();
   EXPECT_EQ(At(0.0f, 0.0f), kBlack);
+}
+
+// A GL error met while drawing is a programming error: the program stops, naming the drawing
+// component's own source file.
+TEST_F(RenderTest, GlErrorsInDrawingNameTheSpriteAndFontFiles) {
+  GameObject* object = AddSprite(main, "red.png", 0.0f, 0.0f);
+  auto* text = static_cast<Font*>(object->AddComponent("Font"));
+  text->SetText("A");
+  Sprite* sprite = SpriteOf(object);
+  unsigned program = graphics->spriteProgram.program;
+  glm::mat3 identity(1.0f);
+  EXPECT_DEATH(
+      {
+        glEnable(0x7FFF); // GL_INVALID_ENUM
+        sprite->Draw(identity, program);
+      },
+      "Graphics\\\\Sprite\\.cpp");
+  EXPECT_DEATH(
+      {
+        glEnable(0x7FFF);
+        text->Draw(0.0f, 0.0f, 1.0f, 1.0f, 0.0f, identity, program);
+      },
+      "Graphics\\\\Font\\.cpp");
 }

@@ -35,8 +35,7 @@ TEST(ShaderFailure, WaitForKeyEndsAtEndOfInputAndRequestsQuit) {
 }
 
 TEST(ShaderFailure, BrokenAndMissingFilesAreReportedAndNothingIsDrawn) {
-  if (!VideoAvailable())
-    GTEST_SKIP() << "no display for a GL window";
+  VANTIX_NEED_DISPLAY(VideoAvailable(), "no display for a GL window");
   ScratchDir dir;
   WriteTestArt(dir);
   CopyShaders(dir);
@@ -78,8 +77,7 @@ TEST(ShaderFailure, BrokenAndMissingFilesAreReportedAndNothingIsDrawn) {
 }
 
 TEST(ShaderFailure, TheGameShadersBuild) {
-  if (!VideoAvailable())
-    GTEST_SKIP() << "no display for a GL window";
+  VANTIX_NEED_DISPLAY(VideoAvailable(), "no display for a GL window");
   ScratchDir dir;
   CopyShaders(dir);
   Engine engine;

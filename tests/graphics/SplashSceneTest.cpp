@@ -33,8 +33,7 @@ int PixelRow(float wy) {
 } // namespace
 
 TEST(SplashScene, LogoAndTitleAppearWhereTheLevelPutsThem) {
-  if (!VideoAvailable())
-    GTEST_SKIP() << "no display for a GL window";
+  VANTIX_NEED_DISPLAY(VideoAvailable(), "no display for a GL window");
   ScratchDir dir;
   fs::copy(DataFile("Graphics"), dir.Path() / "Graphics", fs::copy_options::recursive);
   Engine engine;

@@ -129,6 +129,22 @@ TEST_F(Headless, UnknownTexturesFallBackAndSwapIgnoresUnknownNames) {
   EXPECT_FALSE(bare.HasImage());
 }
 
+TEST_F(Headless, FontSwapTakesTheTexturesRateAndRestartsWithTheAnimationOff) {
+  Font text(0, Named("font.png"), glm::vec4(1.0f), "abc");
+  text.active_animation_ = true;
+  text.current_frame_ = 7;
+  text.SwapTexture("sheet.png");
+  EXPECT_EQ(text.GetTexture(), "Graphics\\Art\\sheet.png");
+  EXPECT_FLOAT_EQ(text.animate_rate_, 0.25f);
+  EXPECT_EQ(text.current_frame_, 0u);
+  EXPECT_FALSE(text.active_animation_); // the list says it animates; text does not
+
+  text.current_frame_ = 3;
+  text.SwapTexture("missing.png"); // unknown: nothing changes
+  EXPECT_EQ(text.current_frame_, 3u);
+  EXPECT_FLOAT_EQ(text.animate_rate_, 0.25f);
+}
+
 TEST_F(Headless, SpriteColourIsClampedAndChannelSettersRoundTheOthers) {
   Sprite sprite(Named("sheet.png"), glm::vec4(2.0f, -1.0f, 0.5f, 1.0f));
   EXPECT_EQ(sprite.color_, glm::vec4(1.0f, 0.0f, 0.5f, 1.0f));

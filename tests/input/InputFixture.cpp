@@ -1,3 +1,4 @@
+// The input-test fixture: an engine with input started, recording every event raised.
 #include "input/InputFixture.h"
 
 #include <cstdlib>
@@ -69,8 +70,8 @@ std::vector<std::string> EventRecorder::Take() {
 void InputTest::SetUp() {
   // Tests need no sound device; keep SDL from probing one.
   setenv("SDL_AUDIODRIVER", "dummy", 0);
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-    GTEST_SKIP() << "SDL video cannot start: " << SDL_GetError();
+  VANTIX_NEED_DISPLAY(SDL_InitSubSystem(SDL_INIT_VIDEO) == 0,
+                      "SDL video cannot start: " << SDL_GetError());
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
 
   dir = std::make_unique<ScratchDir>();

@@ -1,3 +1,4 @@
+// Keys and mouse buttons: code mapping, held events, queries, and the window events.
 #include <cstdio>
 
 #include "Core/FrameTimer.h"

@@ -12,11 +12,9 @@
 
 namespace {
 std::string Write(const void* value, const TypeInfo* info, int depth = 0) {
-  TextDepth() = depth;
-  TextWriter out;
+  TextWriter out(depth);
   WriteValue(out, value, info);
-  EXPECT_EQ(TextDepth(), depth) << "the writer must leave the depth where it found it";
-  TextDepth() = 0;
+  EXPECT_EQ(out.depth, depth) << "the writer must leave the depth where it found it";
   return out.Take();
 }
 
@@ -97,11 +95,9 @@ TEST_F(MetaTest, TransformAtDepthFourIndentsEachLevel) {
   t.scale_ = Vector2D(3.0f, 4.0f, 0.0f);
   t.rotation_ = 0.5f;
   t.z_order = -7;
-  TextDepth() = 4;
-  TextWriter out;
+  TextWriter out(4);
   out.Indent().Put("Component ");
   WriteValue(out, &t, TypeOf<Transform>());
-  TextDepth() = 0;
   EXPECT_EQ(out.Text(), Lines({
                             "        Component Transform",
                             "        {",

@@ -1,3 +1,4 @@
+// Folder listings by extension.
 #include <gtest/gtest.h>
 
 #include <filesystem>

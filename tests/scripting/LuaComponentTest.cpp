@@ -1,6 +1,8 @@
 // Script components: loading, instances, calls, their messages, dynamic members, lifetime.
 #include "ScriptFixture.h"
 
+#include "Gameplay/GameplayComponents.h"
+
 namespace {
 
 using testing::internal::CaptureStderr;
@@ -297,6 +299,22 @@ TEST_F(ScriptTest, ClearingASpaceTellsEachConnectionShutdown) {
   // Twice for the two connections, once more for the object's release.
   EXPECT_EQ(Eval("shutdowns"), "3");
   EXPECT_EQ(EventDispatcher::ms_Singleton->ConnectionCount(main, "LogicUpdate"), 0u);
+}
+
+TEST_F(ScriptTest, ShutdownDuringAClearStillFindsTheLevelsObjects) {
+  GameObject* near = NewObject("Near");
+  GameObject* far = NewObject("Far");
+  auto* link = static_cast<GameNode*>(near->AddComponent("GameNode"));
+  far->AddComponent("GameNode");
+  link->UpID = far->m_Self;
+  LuaComponent* witness = near->AddLuaComponent("ShutdownWitness");
+  lua_rawgeti(L, LUA_REGISTRYINDEX, witness->instanceRef);
+  lua_setglobal(L, "witness");
+  main->Clear();
+  EXPECT_EQ(Eval("witness.sawOwner"), "true");
+  EXPECT_EQ(Eval("witness.sawOther"), "true");
+  EXPECT_EQ(Eval("witness.sawLink"), "true");
+  EXPECT_TRUE(main->objects.empty());
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+// Test support: scratch folders and paths to the checked-in data.
 #include "support/TestSupport.h"
 
 #include <atomic>
@@ -41,4 +42,9 @@ std::string TestFile(const std::string& relative) {
 
 std::string DataFile(const std::string& relative) {
   return std::string(VANTIX_SOURCE_DIR) + "/data/" + relative;
+}
+
+bool DisplayRequired() {
+  const char* suite = std::getenv("VANTIX_SUITE");
+  return suite && *suite;
 }

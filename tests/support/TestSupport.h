@@ -22,3 +22,16 @@ private:
 std::string TestFile(const std::string& relative);
 // Path of a file in the game's data folder.
 std::string DataFile(const std::string& relative);
+
+// Window tests need a display. Run by the test command (which names the suite in VANTIX_SUITE),
+// a missing display fails the test; run by hand without one, the test is skipped.
+bool DisplayRequired();
+#define VANTIX_NEED_DISPLAY(available, why)                                                        \
+  do {                                                                                             \
+    if (!(available)) {                                                                            \
+      if (DisplayRequired())                                                                       \
+        FAIL() << why;                                                                             \
+      else                                                                                         \
+        GTEST_SKIP() << why;                                                                       \
+    }                                                                                              \
+  } while (0)
