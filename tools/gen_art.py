@@ -301,6 +301,10 @@ def node_base(ring_rgba):
 
 
 def make_node_states():
+    img = node_base((40, 200, 255, 255))
+    disc(img, 32, 32, 10, (200, 240, 255, 255))
+    img.save("node_plain.png")
+
     img = node_base((240, 200, 60, 255))
     disc(img, 32, 32, 13, (255, 215, 70, 255))
     disc(img, 32, 32, 9, (200, 150, 30, 255))
@@ -435,7 +439,8 @@ def make_game_pieces():
     make_patrols()
 
 
-GAME_ART_LIST = """node_credits.png s 64 1 0
+GAME_ART_LIST = """node_plain.png s 64 1 0
+node_credits.png s 64 1 0
 node_drained.png s 64 1 0
 node_enc1.png s 64 1 0
 node_enc2.png s 64 1 0

@@ -12,8 +12,10 @@
 #include "Objects/EventDispatcher.h"
 #include "Objects/Events.h"
 #include "Objects/GameObject.h"
+#include "Objects/Transform.h"
 #include "Particles/ParticleSystem.h"
 #include "Physics/PhysicsEngine.h"
+#include "game/LevelSource.h"
 
 namespace fs = std::filesystem;
 
@@ -282,4 +284,64 @@ std::vector<std::string> GameTest::Sounds() {
 void GameTest::ClearRecords() {
   luaL_dostring(L, "__printed = {} __sounds = {}");
   lua_settop(L, 0);
+}
+
+void GameTest::LoadSource(const std::string& source) {
+  lastSource = source;
+  std::string output = MakeLevels({{"level01.txt", source}});
+  ASSERT_TRUE(fs::exists(dir.Path() / "Node Levels" / "Level01.level")) << output;
+  if (!engine)
+    StartEngine();
+  Load("Level01.level");
+  ClearRecords();
+}
+
+int GameTest::NodeId(char label) const {
+  dir.Write("levelsrc/probe.txt", lastSource);
+  levels::SourceLevel level;
+  std::string error;
+  EXPECT_TRUE(levels::ParseLevelSource((dir.Path() / "levelsrc/probe.txt").string(), level, error))
+      << error;
+  for (size_t i = 0; i < level.nodes.size(); ++i)
+    if (level.nodes[i].label == label)
+      return 10 + static_cast<int>(i);
+  ADD_FAILURE() << "no node " << label;
+  return -1;
+}
+
+GameNode* GameTest::NodeOf(char label) const {
+  GameObject* object = main->GetObjectById(NodeId(label));
+  return object ? object->Get<GameNode>("GameNode") : nullptr;
+}
+
+int GameTest::PlayerCredits() const {
+  GameObject* player = main->GetObjectByName("Player");
+  return player ? player->Get<Player>("Player")->Credits : -1;
+}
+
+std::string GameTest::PatrolField(int i, const std::string& field) {
+  std::vector<GameObject*> patrols = main->GetObjectsByName("Patrol");
+  if (i >= static_cast<int>(patrols.size()))
+    return "no patrol";
+  lb::PushPtr(L, patrols[static_cast<size_t>(i)]->GetLuaComponent("PatrolScript"));
+  lua_setglobal(L, "patrol");
+  return Eval("patrol." + field);
+}
+
+bool GameTest::PlayerAt(char label) const {
+  GameObject* player = main->GetObjectByName("Player");
+  GameObject* node = main->GetObjectById(NodeId(label));
+  if (!player || !node)
+    return false;
+  Vector2D a = player->Get<Transform>("Transform")->translation_;
+  Vector2D b = node->Get<Transform>("Transform")->translation_;
+  return std::abs(a.x_ - b.x_) < 0.001f && std::abs(a.y_ - b.y_) < 0.001f;
+}
+
+std::vector<std::string> GameTest::Errors() {
+  std::vector<std::string> errors;
+  for (const std::string& line : Printed())
+    if (line.find("Error") != std::string::npos)
+      errors.push_back(line);
+  return errors;
 }

@@ -13,6 +13,7 @@
 
 #include "Core/Engine.h"
 #include "Core/Space.h"
+#include "Gameplay/GameplayComponents.h"
 #include "Scripting/LuaComponent.h"
 #include "Scripting/LuaEngine.h"
 #include "support/TestSupport.h"
@@ -63,6 +64,22 @@ protected:
   std::vector<std::string> Sounds();
   void ClearRecords();
 
+  // Builds one level from its source text as Level01.level, starts the engine if needed and
+  // loads the level.
+  void LoadSource(const std::string& source);
+  // The id the generator gave the node of that label in the last source.
+  int NodeId(char label) const;
+  GameNode* NodeOf(char label) const;
+  int PlayerNodeId() { return StateInt("NodeId"); }
+  int PlayerCredits() const;
+  // A field the i-th patrol's script publishes (NodeId, MoveDir, Revealed).
+  std::string PatrolField(int i, const std::string& field);
+  int PatrolNode(int i) { return std::atoi(PatrolField(i, "NodeId").c_str()); }
+  // Frames until the player's transform reaches the position of the node (or `limit`).
+  bool PlayerAt(char label) const;
+  // Lines the scripts printed that report errors.
+  std::vector<std::string> Errors();
+
   LuaComponent* Controller() const;
   std::string LevelName() const { return main->LevelName; }
 
@@ -71,6 +88,7 @@ protected:
   LuaEngine* lua = nullptr;
   Space* main = nullptr;
   lua_State* L = nullptr;
+  std::string lastSource;
 };
 
 // Runs a program; returns its exit status and puts its output into `output`.

@@ -389,7 +389,7 @@ void BuildLevel(const SourceLevel& level, Space& space) {
     const SourceNode& n = level.nodes[i];
     GameObject* object = Place(space, kFirstNodeId + static_cast<int>(i), "Node", NodeX(layout, n),
                                NodeY(layout, n), 0.42f, 0.42f, kNodeZ);
-    AddSprite(object, n.end ? "node_end.png" : "node.png");
+    AddSprite(object, n.end ? "node_end.png" : "node_plain.png");
     auto* node = static_cast<GameNode*>(object->AddComponent("GameNode"));
     node->EndNode = n.end;
     node->Credits = n.credits;

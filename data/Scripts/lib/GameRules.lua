@@ -98,7 +98,7 @@ R.Sound = {
 
 -- Sprite textures of the game pieces.
 R.Art = {
-  Node = "node.png",
+  Node = "node_plain.png",
   Credits = "node_credits.png",
   Drained = "node_drained.png",
   Key = "node_key.png",
