@@ -2,6 +2,7 @@
 // frames, input through the input system, and readers for the scripts' state and log.
 #include "GameFixture.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -40,14 +41,20 @@ void GameTest::SetUp() {
 }
 
 void GameTest::TearDown() {
-  if (engine) {
-    engine->Shutdown();
-    delete engine;
-    delete lua;
-    delete ParticleSystem::ms_Singleton;
-    delete PhysicsEngine::ms_Singleton;
-  }
+  StopEngine();
   Input::Shutdown();
+}
+
+void GameTest::StopEngine() {
+  if (!engine)
+    return;
+  engine->Shutdown();
+  delete engine;
+  engine = nullptr;
+  delete lua;
+  lua = nullptr;
+  delete ParticleSystem::ms_Singleton;
+  delete PhysicsEngine::ms_Singleton;
 }
 
 void GameTest::CopyGameData() {
@@ -275,6 +282,11 @@ std::vector<std::string> GameTest::LogLines() {
     if (line.rfind("level ", 0) == 0 || line.rfind("game ", 0) == 0)
       lines.push_back(line);
   return lines;
+}
+
+long GameTest::CountPrinted(const std::string& line) {
+  std::vector<std::string> printed = Printed();
+  return std::count(printed.begin(), printed.end(), line);
 }
 
 std::vector<std::string> GameTest::Sounds() {

@@ -30,6 +30,8 @@ protected:
   std::string MakeLevels(const std::vector<std::pair<std::string, std::string>>& sources);
   // Starts the engine (after the data is in place).
   void StartEngine();
+  // Shuts the engine down and deletes it and its systems.
+  void StopEngine();
   // Loads "Node Levels\<file>" into the Main space now.
   void Load(const std::string& file);
 
@@ -60,6 +62,7 @@ protected:
   std::vector<std::string> LogLines();
   // Every line the scripts printed.
   std::vector<std::string> Printed();
+  long CountPrinted(const std::string& line);
   // Names of the sounds the scripts asked for, in order ("PlaySound:cantping", "SiphonSoundCall").
   std::vector<std::string> Sounds();
   void ClearRecords();
