@@ -82,6 +82,11 @@ R.LevelHelp = {
   [7] = "Pick up the key, then open the firewall of its colour.",
   [8] = "The exit is encrypted: gather enough credits before you enter it.",
   [9] = "Two patrols. They never block each other.",
+  [10] = "A key behind a patrol, and a firewall that also wants credits.",
+  [11] = "The credits for the exit lie on the patrol's beat.",
+  [12] = "Two key colours: each firewall opens only with its own.",
+  [13] = "Three patrols sweep the grid; count their steps.",
+  [14] = "Everything you have learnt, at once.",
 }
 
 R.Sound = {
