@@ -36,6 +36,9 @@ TEST_F(WalkthroughTest, EveryLevelIsWonInExactlyParTurnsAndFoundByWalkingIntoAPa
     levels::Solution solution = Solve();
     ASSERT_TRUE(solution.solved);
     EXPECT_EQ(solution.par, entry.par) << "the stored par differs from the solver's";
+    EXPECT_EQ(StateInt("Par"), entry.par) << "the game shows the checker's par";
+    EXPECT_EQ(State("Title"), entry.title);
+    EXPECT_EQ(StateInt("LevelNum"), entry.number);
     ClearRecords();
     PlaySequence(levels::Sequence(solution.win));
     std::vector<std::string> log = LogLines();
