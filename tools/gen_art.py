@@ -295,7 +295,7 @@ def polygon(img, points, rgba):
 
 def node_base(ring_rgba):
     img = Image(64, 64)
-    disc(img, 32, 32, 30, (10, 20, 40, 200))
+    disc(img, 32, 32, 30, (10, 20, 40, 255))
     ring(img, 32, 32, 28, 21, ring_rgba)
     return img
 
@@ -330,7 +330,7 @@ def make_node_states():
     img.save("node_key.png")
 
     img = Image(64, 64)
-    disc(img, 32, 32, 30, (10, 40, 20, 220))
+    disc(img, 32, 32, 30, (10, 40, 20, 255))
     ring(img, 32, 32, 29, 24, (80, 255, 120, 255))
     ring(img, 32, 32, 19, 14, (80, 255, 120, 255))
     disc(img, 32, 32, 8, (200, 255, 210, 255))

@@ -27,7 +27,6 @@ int main(int argc, char** argv) {
   }
 
   std::vector<levels::SourceLevel> built;
-  Space& space = levels::ToolSpace();
   std::filesystem::current_path(data, ec);
   if (ec) {
     std::cerr << "make_game_levels: cannot enter " << data << ": " << ec.message() << '\n';
@@ -42,7 +41,7 @@ int main(int argc, char** argv) {
       ok = false;
       continue;
     }
-    space.Clear();
+    Space& space = levels::NewToolSpace();
     levels::BuildLevel(level, space);
     if (!space.SaveLevel("Node Levels\\" + level.FileName())) {
       std::cerr << "make_game_levels: cannot write " << level.FileName() << '\n';
@@ -54,7 +53,7 @@ int main(int argc, char** argv) {
     built.push_back(level);
   }
   std::filesystem::create_directories("Archetypes", ec);
-  ok = levels::SaveGameArchetypes(space) && ok;
+  ok = levels::SaveGameArchetypes(levels::NewToolSpace()) && ok;
 
   std::vector<levels::CheckedLevel> checked = levels::CheckLevels(data.string());
   std::vector<levels::ParEntry> pars;

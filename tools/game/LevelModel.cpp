@@ -76,6 +76,10 @@ Space& ToolSpace() {
   return *ToolEngine().GetSpace("Main");
 }
 
+Space& NewToolSpace() {
+  return *ToolEngine().CreateSpace("Build");
+}
+
 namespace {
 NodeInfo NodeOf(const GameNode& node) {
   NodeInfo info;

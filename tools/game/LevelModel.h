@@ -73,6 +73,9 @@ struct LevelModel {
 // The space the tools read and build levels in: one engine without systems, made on first
 // use, so no script runs. Not for programs that have an engine of their own.
 Space& ToolSpace();
+// A new, empty space of that engine. Building levels takes a fresh space each time: a space
+// hands out recycled components that keep their previous owner's values.
+Space& NewToolSpace();
 
 // Reads "Node Levels\<file>" of the data folder `dataDir` through the engine. False (with a
 // message) when the file cannot be read at all.

@@ -452,6 +452,8 @@ bool SaveGameArchetypes(Space& scratch) {
   GameObject* intent = Place(scratch, 2, "PatrolIntent", 0, 0, 0.22f, 0.22f, kPatrolZ + 1);
   AddSprite(intent, "intent_arrow.png");
   save(intent, "PatrolIntent");
+  // The level pieces go to a space of their own, so no component comes back recycled.
+  Space& parts = NewToolSpace();
 
   // The pieces of a level, for building levels in the editor.
   SourceLevel one;
@@ -461,9 +463,8 @@ bool SaveGameArchetypes(Space& scratch) {
   node.firewall = 1;
   one.nodes.push_back(node);
   one.patrols.push_back({0, 4});
-  scratch.Clear();
-  BuildLevel(one, scratch);
-  for (GameObject* object : scratch.objects) {
+  BuildLevel(one, parts);
+  for (GameObject* object : parts.objects) {
     if (!object)
       continue;
     if (object->m_Name == "Node") {
@@ -477,7 +478,6 @@ bool SaveGameArchetypes(Space& scratch) {
         object->m_Name == "FireWall" || object->m_Name == "TurnController")
       save(object, object->m_Name.c_str());
   }
-  scratch.Clear();
   return ok;
 }
 
