@@ -570,6 +570,7 @@ local function Perform(action)
   elseif action.kind == "siphon" then
     costsTurn = Siphon()
   elseif action.kind == "wait" then
+    R.Call(level.player.script, "Pulse")
     costsTurn = true
   elseif action.kind == "ping" then
     SendPing()
