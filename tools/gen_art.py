@@ -266,6 +266,200 @@ def make_patrol():
     img.save("patrol.png")
 
 
+# ---- The game pieces: nodes in each state, links, the probe, patrols, firewalls and keys.
+
+def ring(img, cx, cy, outer, inner, rgba):
+    disc(img, cx, cy, outer, rgba, inner=inner)
+
+
+def polygon(img, points, rgba):
+    """A filled polygon (even-odd rule), sampled at pixel centres with 4x4 supersampling."""
+    for y in range(img.height):
+        for x in range(img.width):
+            hits = 0
+            for sy in range(4):
+                for sx in range(4):
+                    px, py = x + (sx + 0.5) / 4, y + (sy + 0.5) / 4
+                    inside = False
+                    j = len(points) - 1
+                    for i in range(len(points)):
+                        xi, yi = points[i]
+                        xj, yj = points[j]
+                        if (yi > py) != (yj > py) and px < (xj - xi) * (py - yi) / (yj - yi) + xi:
+                            inside = not inside
+                        j = i
+                    hits += inside
+            if hits:
+                img.blend(x, y, (rgba[0], rgba[1], rgba[2], int(rgba[3] * hits / 16)))
+
+
+def node_base(ring_rgba):
+    img = Image(64, 64)
+    disc(img, 32, 32, 30, (10, 20, 40, 255))
+    ring(img, 32, 32, 28, 21, ring_rgba)
+    return img
+
+
+def make_node_states():
+    img = node_base((40, 200, 255, 255))
+    disc(img, 32, 32, 10, (200, 240, 255, 255))
+    img.save("node_plain.png")
+
+    img = node_base((240, 200, 60, 255))
+    disc(img, 32, 32, 13, (255, 215, 70, 255))
+    disc(img, 32, 32, 9, (200, 150, 30, 255))
+    img.fill_rect(30, 24, 4, 16, (255, 235, 140, 255))
+    img.save("node_credits.png")
+
+    img = node_base((80, 90, 110, 255))
+    ring(img, 32, 32, 9, 6, (90, 100, 120, 255))
+    img.save("node_drained.png")
+
+    for layers in range(1, 5):
+        img = node_base((255, 110, 40, 255))
+        disc(img, 32, 32, 17, (120, 40, 10, 255))
+        draw_text(img, str(layers), 32 - 7, 32 - 10, 3, (255, 230, 200, 255))
+        # One notch on the ring per layer.
+        for n in range(layers):
+            a = math.pi / 2 + (n - (layers - 1) / 2) * 0.5
+            disc(img, 32 + 24.5 * math.cos(a), 32 - 24.5 * math.sin(a), 3.2, (255, 240, 200, 255))
+        img.save("node_enc%d.png" % layers)
+
+    img = node_base((255, 255, 255, 255))
+    draw_key(img, 32, 32, 1.0, (255, 255, 255, 255))
+    img.save("node_key.png")
+
+    img = Image(64, 64)
+    disc(img, 32, 32, 30, (10, 40, 20, 255))
+    ring(img, 32, 32, 29, 24, (80, 255, 120, 255))
+    ring(img, 32, 32, 19, 14, (80, 255, 120, 255))
+    disc(img, 32, 32, 8, (200, 255, 210, 255))
+    img.save("node_end.png")
+
+
+def draw_key(img, cx, cy, k, rgba):
+    ring(img, cx - 9 * k, cy, 8 * k, 4 * k, rgba)
+    img.fill_rect(int(cx - 2 * k), int(cy - 2 * k), int(16 * k), int(4 * k), rgba)
+    img.fill_rect(int(cx + 8 * k), int(cy + 2 * k), int(3 * k), int(5 * k), rgba)
+    img.fill_rect(int(cx + 3 * k), int(cy + 2 * k), int(3 * k), int(4 * k), rgba)
+
+
+def make_key_icon():
+    img = Image(64, 64)
+    draw_key(img, 32, 32, 1.8, (255, 255, 255, 255))
+    img.save("key.png")
+
+
+def make_links():
+    img = Image(64, 16)
+    for y in range(16):
+        glow = max(0.0, 1.0 - abs(y + 0.5 - 8) / 8)
+        for x in range(64):
+            core = 1.0 if abs(y + 0.5 - 8) < 2 else 0.0
+            a = int(255 * min(1.0, glow ** 2 * 0.7 + core))
+            img.put(x, y, (int(120 + 135 * core), int(220 + 35 * core), 255, a))
+    img.save("link.png")
+
+    img = Image(64, 16)
+    for y in range(6, 10):
+        for x in range(64):
+            if (x // 8) % 2 == 0:
+                img.put(x, y, (150, 150, 170, 200))
+    img.save("link_closed.png")
+
+    img = Image(16, 16)
+    disc(img, 8, 8, 7, (160, 230, 255, 120))
+    disc(img, 8, 8, 3, (255, 255, 255, 255))
+    img.save("link_spark.png")
+
+
+def make_firewall():
+    img = Image(64, 64)
+    pts = [(32 + 31 * math.cos(a), 32 + 31 * math.sin(a)) for a in
+           [math.pi / 6 + n * math.pi / 3 for n in range(6)]]
+    polygon(img, pts, (255, 255, 255, 110))
+    # Bricks.
+    for row in range(6):
+        y = 10 + row * 8
+        offset = 0 if row % 2 == 0 else 6
+        for x in range(4 + offset, 62, 12):
+            img.fill_rect(x, y, 9, 5, (255, 255, 255, 200))
+    inner = Image(64, 64)
+    polygon(inner, pts, (255, 255, 255, 255))
+    for i in range(0, len(img.pixels), 4):
+        if inner.pixels[i + 3] == 0:
+            img.pixels[i:i + 4] = bytes(4)
+    img.save("firewall.png")
+
+
+def make_probe():
+    frames = 4
+    img = Image(64 * frames, 64)
+    for f in range(frames):
+        frame = Image(64, 64)
+        swell = [0, 2, 4, 2][f]
+        disc(frame, 32, 32, 30, (60, 255, 120, 40 + 20 * swell))
+        polygon(frame, [(32, 6 - swell), (58 + swell, 32), (32, 58 + swell), (6 - swell, 32)],
+                (60, 230, 110, 255))
+        polygon(frame, [(32, 16), (48, 32), (32, 48), (16, 32)], (200, 255, 220, 255))
+        for y in range(64):
+            i = (y * img.width + 64 * f) * 4
+            img.pixels[i:i + 256] = frame.pixels[y * 256:(y + 1) * 256]
+    img.save("probe.png")
+
+
+def make_patrols():
+    img = Image(64, 64)
+    disc(img, 30, 32, 24, (220, 40, 40, 255))
+    polygon(img, [(40, 14), (62, 32), (40, 50)], (220, 40, 40, 255))
+    disc(img, 44, 32, 7, (255, 230, 80, 255))
+    disc(img, 46, 32, 3, (80, 20, 10, 255))
+    img.save("patrol_unit.png")
+
+    img = Image(64, 64)
+    pts = [(32 + 29 * math.cos(a), 32 + 29 * math.sin(a)) for a in
+           [math.pi / 8 + n * math.pi / 4 for n in range(8)]]
+    polygon(img, pts, (200, 40, 60, 255))
+    disc(img, 32, 32, 11, (255, 230, 80, 255))
+    disc(img, 32, 32, 5, (80, 20, 10, 255))
+    img.save("sentry.png")
+
+    img = Image(64, 64)
+    polygon(img, [(6, 24), (36, 24), (36, 10), (60, 32), (36, 54), (36, 40), (6, 40)],
+            (255, 230, 80, 255))
+    img.save("intent_arrow.png")
+
+
+def make_game_pieces():
+    make_node_states()
+    make_key_icon()
+    make_links()
+    make_firewall()
+    make_probe()
+    make_patrols()
+
+
+GAME_ART_LIST = """node_plain.png s 64 1 0
+node_credits.png s 64 1 0
+node_drained.png s 64 1 0
+node_enc1.png s 64 1 0
+node_enc2.png s 64 1 0
+node_enc3.png s 64 1 0
+node_enc4.png s 64 1 0
+node_key.png s 64 1 0
+node_end.png s 64 1 0
+key.png s 64 1 0
+link.png s 64 1 0
+link_closed.png s 64 1 0
+link_spark.png s 16 1 0
+firewall.png s 64 1 0
+probe.png a 64 4 0.15
+patrol_unit.png s 64 1 0
+sentry.png s 64 1 0
+intent_arrow.png s 64 1 0
+"""
+
+
 ART_LIST = """img_test.png s 64 1 0
 font.png s 12 95 0
 kelvo_logo.png s 256 1 0
@@ -283,8 +477,9 @@ def main():
     make_node()
     make_player()
     make_patrol()
+    make_game_pieces()
     with open(os.path.join(ART, "sahatmftu.txt"), "w", newline="\n") as f:
-        f.write(ART_LIST)
+        f.write(ART_LIST + GAME_ART_LIST)
 
 
 if __name__ == "__main__":

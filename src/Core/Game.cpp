@@ -1,6 +1,9 @@
 // The program's run: the engine and its five systems, the splash level, the frame loop.
 #include "Core/Game.h"
 
+#include <cstdlib>
+#include <string>
+
 #include "Audio/Sounds.h"
 #include "Core/Engine.h"
 #include "Core/Space.h"
@@ -18,8 +21,11 @@ int RunGame() {
   auto* lua = new LuaEngine();
   engine->AddSystems(5, lua, graphics, sounds, particles, physics);
   engine->Initialize();
+  // For development: VANTIX_START_LEVEL=<file> starts on that level of "Node Levels\"
+  // instead of the splash screen.
+  const char* start = std::getenv("VANTIX_START_LEVEL");
   if (Space* main = engine->GetSpace("Main"))
-    main->LoadLevel(Engine::kSplashLevel);
+    main->LoadLevel(start && *start ? std::string("Node Levels\\") + start : Engine::kSplashLevel);
   while (!engine->quit)
     engine->Update();
   engine->Shutdown();

@@ -1,0 +1,192 @@
+// The game never breaks on its own data or timing: input during an animation is queued one
+// action deep, moves are eased, a restart or a shutdown in the middle of an animation leaves
+// no script behind, a paused game ignores input, and a broken level is reported and skipped.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "GameFixture.h"
+#include "Objects/GameObject.h"
+#include "Objects/Transform.h"
+
+namespace {
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+float PlayerX(Space* space) {
+  return space->GetObjectByName("Player")->Get<Transform>("Transform")->translation_.x_;
+}
+
+class RobustnessTest : public GameTest {};
+
+TEST_F(RobustnessTest, InputDuringAMoveIsQueuedOneActionDeepAndTheMoveIsEased) {
+  LoadSource("level 1\ncredits 0\ngrid\nS-a-b-c-E\nend\nnode S start\nnode E end\n");
+  float start = PlayerX(main);
+  Tap(SDLK_RIGHT);
+  Frames(3);
+  float along = PlayerX(main);
+  EXPECT_GT(along, start);
+  EXPECT_LT(along, start + 2.0f) << "the move is animated, not instant";
+  EXPECT_EQ(PlayerNodeId(), NodeId('a')) << "the turn's state is complete at once";
+  Tap(SDLK_RIGHT); // queued
+  Tap(SDLK_RIGHT); // one action deep: dropped
+  RunUntilIdle();
+  RunUntilIdle();
+  EXPECT_EQ(PlayerNodeId(), NodeId('b'));
+  EXPECT_TRUE(PlayerAt('b'));
+  EXPECT_EQ(StateInt("Turn"), 2);
+}
+
+TEST_F(RobustnessTest, ARestartDuringAnAnimationLeavesNoScriptOfTheOldLevelRunning) {
+  LoadSource("level 1\ncredits 0\ngrid\nS-a-b-c-E\nend\nnode S start\nnode E end\n"
+             "patrol c left\n");
+  size_t scripts = LuaComponent::LiveCount();
+  testing::internal::CaptureStdout();
+  Tap(SDLK_RIGHT);
+  Frames(3);
+  Tap(SDLK_r);
+  Frames(10);
+  Tap(SDLK_RIGHT); // into the patrol step animation this time
+  Frames(16);
+  Tap(SDLK_r);
+  Frames(30);
+  std::fflush(stdout);
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out.find("Error"), std::string::npos) << out;
+  EXPECT_EQ(CountPrinted("level start Level01.level"), 2);
+  EXPECT_EQ(LuaComponent::LiveCount(), scripts) << "the old level's scripts are gone";
+  EXPECT_EQ(PlayerNodeId(), NodeId('S'));
+  EXPECT_EQ(StateInt("Turn"), 0);
+}
+
+TEST_F(RobustnessTest, TheEngineShutsDownCleanlyInTheMiddleOfATurn) {
+  LoadSource("level 1\ncredits 0\ngrid\nS-a-b-E\nend\nnode S start\nnode E end\npatrol b left\n");
+  Tap(SDLK_RIGHT);
+  Frames(2);
+  KeyDown(SDLK_SPACE); // a siphon gauge running too
+  Frame();
+  StopEngine();
+  SUCCEED();
+}
+
+TEST_F(RobustnessTest, WhilePausedTheLevelIgnoresInput) {
+  LoadSource("level 1\ncredits 0\ngrid\nS-a-E\nend\nnode S start\nnode E end\n");
+  ASSERT_EQ(luaL_dostring(L, "Engine.Paused = true"), 0);
+  Frame();
+  Tap(SDLK_RIGHT);
+  Frames(30);
+  EXPECT_EQ(PlayerNodeId(), NodeId('S'));
+  ASSERT_EQ(luaL_dostring(L, "Engine.Paused = false"), 0);
+  Frame();
+  Play("right");
+  EXPECT_EQ(PlayerNodeId(), NodeId('a'));
+}
+
+// A broken copy of a good level: `edit` rewrites the text of "Node Levels/Level01.level".
+class BrokenLevelTest : public GameTest {
+protected:
+  void Break(const std::string& pattern, const std::string& replacement) {
+    MakeLevels({{"level01.txt", "level 1\ncredits 0\ngrid\nS-a-E\nend\nnode S start\nnode E end\n"},
+                {"level02.txt", "level 2\ncredits 0\ngrid\nS-E\nend\nnode S start\nnode E end\n"}});
+    std::string text = dir.Read("Node Levels/Level01.level");
+    std::string broken = std::regex_replace(text, std::regex(pattern), replacement,
+                                            std::regex_constants::format_first_only);
+    ASSERT_NE(broken, text) << pattern;
+    dir.Write("Node Levels/Level01.level", broken);
+  }
+  // The checker refuses the level with this problem...
+  void ExpectChecker(const std::string& problem) {
+    std::string output;
+    EXPECT_EQ(RunProgram(std::string("\"") + VANTIX_CHECK_LEVELS + "\" .", output), 1);
+    EXPECT_NE(output.find("Level01.level: " + problem), std::string::npos) << output;
+  }
+  // ...and the scripts report it and skip to the next level.
+  void ExpectSkipped(const std::string& problem) {
+    StartEngine();
+    testing::internal::CaptureStdout();
+    Load("Level01.level");
+    Frames(3);
+    std::fflush(stdout);
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.find("Error: Scripts/"), std::string::npos) << "no script failed: " << out;
+    std::vector<std::string> printed = Printed();
+    ASSERT_FALSE(printed.empty());
+    EXPECT_EQ(printed[0].rfind("Error: Level01.level <-----> ", 0), 0u) << printed[0];
+    EXPECT_NE(printed[0].find(problem), std::string::npos) << printed[0];
+    EXPECT_TRUE(Contains(printed, "level start Level02.level"));
+    EXPECT_EQ(LevelName(), "Level02.level");
+  }
+};
+
+TEST_F(BrokenLevelTest, ALinkToAnObjectThatIsNotANode) {
+  Break("RightID int 11", "RightID int 2"); // the camera
+  ExpectChecker("node 10 links right to object 2, which is not a node");
+  ExpectSkipped("to an object that is not a node");
+}
+
+TEST_F(BrokenLevelTest, AOneSidedLink) {
+  Break("LeftID int 10", "LeftID int -1");
+  ExpectChecker("node 10 links right to node 11, but that node's left link is -1");
+  ExpectSkipped("which does not link back");
+}
+
+TEST_F(BrokenLevelTest, NoPlayer) {
+  Break("Component Player\\s*\\{[^}]*\\}", "");
+  ExpectChecker("no object has a Player component");
+  ExpectSkipped("exactly one Player");
+}
+
+TEST_F(BrokenLevelTest, NoEndNode) {
+  Break("EndNode bool true", "EndNode bool false");
+  ExpectChecker("no node is an end node");
+  ExpectSkipped("no node is an end node");
+}
+
+TEST_F(BrokenLevelTest, ALinkToAnIdNoObjectHas) {
+  Break("RightID int 11", "RightID int 77");
+  ExpectChecker("node 10 links right to id 77, which no object has");
+}
+
+TEST_F(BrokenLevelTest, AStartNodeThatIsNotPlain) {
+  Break("EncryptionLayers int 0", "EncryptionLayers int 2");
+  ExpectChecker("the player's start node 10 is not a plain node");
+}
+
+TEST_F(BrokenLevelTest, AFirewallWithoutKeyType) {
+  Break("FireWallProtected bool false\\s*FireWallID int -1",
+        "FireWallProtected bool true\n          FireWallID int 1");
+  ExpectChecker("node 10 is firewalled but its KeyType is 0");
+}
+
+TEST_F(BrokenLevelTest, LinkEndsThatDisagreeOnTheLinkState) {
+  Break("RightLinked bool true", "RightLinked bool false");
+  ExpectChecker("the link between node 10 and node 11 is open at one end and closed at the other");
+}
+
+TEST_F(BrokenLevelTest, AMalformedFile) {
+  Break("m_Self int 10[\\s\\S]*", "m_Self int 10\n      m_Name std::string \"Node");
+  ExpectChecker("the level reader reported");
+}
+
+TEST_F(GameTest, TheCheckerRefusesAnUnwinnableLevelAndAParThatDiffersFromItsSolution) {
+  MakeLevels({{"level01.txt", "level 1\ncredits 0\ngrid\nS-a-E\nend\nnode S start\nnode E end\n"},
+              {"level02.txt", "level 2\ncredits 0\ngrid\nS=E\nend\nnode S start\nnode E end\n"}});
+  std::string output;
+  EXPECT_EQ(RunProgram(std::string("\"") + VANTIX_CHECK_LEVELS + "\" .", output), 1);
+  EXPECT_NE(output.find("Level02.level: cannot be won"), std::string::npos) << output;
+  EXPECT_NE(output.find("Level01.level: level 1, par 2"), std::string::npos) << output;
+  EXPECT_NE(output.find("Level01.level: win: right right"), std::string::npos) << output;
+
+  std::string pars = dir.Read("Node Levels/Pars.txt");
+  dir.Write("Node Levels/Pars.txt",
+            std::regex_replace(pars, std::regex("Level01.level 2"), "Level01.level 5"));
+  EXPECT_EQ(RunProgram(std::string("\"") + VANTIX_CHECK_LEVELS + "\" .", output), 1);
+  EXPECT_NE(output.find("gives Level01.level the par 5, the checker finds 2"), std::string::npos)
+      << output;
+}
+
+} // namespace
