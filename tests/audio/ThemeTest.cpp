@@ -1,0 +1,21 @@
+// The main theme: started at start-up and heard from its first note, streamed without gaps,
+// and looping back to where "LoopPoint1" says.
+#include "audio/SoundsFixture.h"
+
+TEST_F(SoundsTest, ThemeIsHeardFromItsStartAtItsStartingVolume) {
+  Start();
+  int64_t start = Clock();
+  Run(1.2);
+  int heardMs = Timeline("theme");
+  Mix mix = Finish();
+  ASSERT_EQ(mix.rate, 22050);
+  std::vector<int16_t> theme = DecodeData("Sounds/Tovel/Main_Theme.ogg");
+  // The stretch from 0.3 s to 1.1 s crosses several stream buffers.
+  EXPECT_GT(BestCorrelation(theme, Frames(0.3), mix.samples, start + Frames(0.3), Frames(0.8),
+                            Frames(0.03)),
+            0.98);
+  Mix file{22050, theme};
+  double expected = file.Rms(Frames(0.3), Frames(1.1)) * 0.05 * 2.0;
+  EXPECT_NEAR(mix.Rms(start + Frames(0.3), start + Frames(1.1)), expected, expected * 0.1);
+  EXPECT_NEAR(heardMs, 1200, 100);
+}
