@@ -19,3 +19,25 @@ TEST_F(SoundsTest, ThemeIsHeardFromItsStartAtItsStartingVolume) {
   EXPECT_NEAR(mix.Rms(start + Frames(0.3), start + Frames(1.1)), expected, expected * 0.1);
   EXPECT_NEAR(heardMs, 1200, 100);
 }
+
+TEST_F(SoundsTest, LoopPointChoosesWhereTheThemeRepeatsFrom) {
+  Start();
+  Update();
+  // The start-up loop point 0.05 of the 40 s theme: each repeat starts at 2 s.
+  sounds.InstanceOf("theme").SetTimelinePosition(39700);
+  Run(0.6);
+  EXPECT_NEAR(Timeline("theme"), 2300, 150);
+
+  sounds.SetLoopPoint(0.5f);
+  sounds.InstanceOf("theme").SetTimelinePosition(39700);
+  Update();
+  int64_t seek = Clock();
+  Run(0.6);
+  EXPECT_NEAR(Timeline("theme"), 20300, 150);
+  Mix mix = Finish();
+  // What follows the end of the theme is its middle.
+  std::vector<int16_t> theme = DecodeData("Sounds/Tovel/Main_Theme.ogg");
+  EXPECT_GT(BestCorrelation(theme, Frames(20.05), mix.samples, seek + Frames(0.35), Frames(0.2),
+                            Frames(0.06)),
+            0.95);
+}
