@@ -44,8 +44,8 @@ bool SplitLine(std::string_view line, std::vector<Word>& words, std::string& pro
       return false;
     } else {
       size_t end = i;
-      while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != '\r' &&
-             line[end] != '"' && line[end] != '#')
+      while (end < line.size() && line[end] != ' ' && line[end] != '"' && line[end] != '#' &&
+             static_cast<unsigned char>(line[end]) >= 0x20)
         ++end;
       words.push_back({std::string(line.substr(i, end - i)), false});
       i = end;
