@@ -35,6 +35,13 @@ template <class F> void Pump(double seconds, F update);
 void SleepSeconds(double seconds);
 double NowSeconds();
 
+// Milliseconds since it was made: what a timeline should have advanced by, however late the
+// test's own frames ran on a busy machine.
+struct Stopwatch {
+  double start = NowSeconds();
+  double Ms() const { return (NowSeconds() - start) * 1000.0; }
+};
+
 // The best normalised correlation of `b` (at b0) against `a` (at a0) over `length` frames,
 // letting b start up to `slack` frames earlier or later.
 double BestCorrelation(const std::vector<int16_t>& a, int64_t a0, const std::vector<int16_t>& b,
