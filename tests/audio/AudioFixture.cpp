@@ -51,6 +51,10 @@ void UseWaveOutput() {
                       << MixFile() << "\n";
   ::setenv("ALSOFT_CONF", conf.c_str(), 1);
   ::setenv("ALSOFT_DRIVERS", "wave", 1);
+  std::atexit([] {
+    std::error_code ec;
+    fs::remove_all(CaptureFolder(), ec);
+  });
 }
 
 std::string MixFile() {
