@@ -4,7 +4,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
-  libsdl2-dev libglew-dev libluajit-5.1-dev libglm-dev libstb-dev libimgui-dev libopenal-dev
+  libsdl2-dev libglew-dev libluajit-5.1-dev libglm-dev libstb-dev libimgui-dev libopenal-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libgl1-mesa-dri mesa-utils imagemagick
 )

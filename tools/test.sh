@@ -27,10 +27,11 @@ cmake --build build-asan -j"$JOBS"
 "${XVFB[@]}" ctest --test-dir build-asan --output-on-failure -j"$JOBS"
 
 if [ -f tests/fuzz/CMakeLists.txt ]; then
-  echo "== Fuzzing the level and archetype readers"
+  echo "== Fuzzing the level and archetype readers, and the audio bank reader"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVANTIX_FUZZ=ON -DVANTIX_BENCH=OFF >/dev/null
-  cmake --build build-fuzz -j"$JOBS" --target fuzz_readers
+  cmake --build build-fuzz -j"$JOBS" --target fuzz_readers fuzz_banks
   tests/fuzz/run.sh build-fuzz/tests/fuzz/fuzz_readers "${FUZZ_SECONDS:-60}"
+  tests/fuzz/run.sh build-fuzz/tests/fuzz/fuzz_banks "${FUZZ_BANK_SECONDS:-30}"
 fi
 echo "== All tests passed"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the reader fuzzer for the given number of seconds on a copy of the seed corpus.
-#   run.sh <fuzz_readers binary> <seconds>
+# Runs a fuzzer for the given number of seconds on a copy of its seed corpus: corpus/ for
+# fuzz_readers, corpus_<name>/ for fuzz_<name> (corpus_banks/ for fuzz_banks).
+#   run.sh <fuzzer binary> <seconds>
 # Exits non-zero on any finding (crash, sanitizer report, leak, timeout); the inputs that caused
 # them are kept in fuzz-findings/ beside the binary.
 set -uo pipefail
@@ -8,10 +9,15 @@ BIN=$(realpath "${1:?usage: run.sh <binary> <seconds>}")
 TIME=${2:-60}
 HERE=$(cd "$(dirname "$0")" && pwd)
 FINDINGS="$(dirname "$BIN")/fuzz-findings"
+NAME=$(basename "$BIN")
+CORPUS="$HERE/corpus"
+if [ "$NAME" != fuzz_readers ]; then
+  CORPUS="$HERE/corpus_${NAME#fuzz_}"
+fi
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
-cp -r "$HERE/corpus" "$WORK/corpus"
+cp -r "$CORPUS" "$WORK/corpus"
 mkdir -p "$WORK/artifacts" "$WORK/cwd"
 cd "$WORK/cwd"
 
@@ -27,7 +33,7 @@ grep -E "^stat::number_of_executed_units|^stat::new_units_added|^stat::peak_rss_
 shopt -s nullglob
 found=("$WORK"/artifacts/*)
 if [ "$status" -ne 0 ] || [ "${#found[@]}" -gt 0 ]; then
-  echo "fuzz_readers: FINDING (exit status $status)"
+  echo "$NAME: FINDING (exit status $status)"
   tail -n 40 "$WORK/log"
   mkdir -p "$FINDINGS"
   for input in "${found[@]}"; do
@@ -37,4 +43,4 @@ if [ "$status" -ne 0 ] || [ "${#found[@]}" -gt 0 ]; then
   done
   exit 1
 fi
-echo "fuzz_readers: no findings in ${TIME}s"
+echo "$NAME: no findings in ${TIME}s"
