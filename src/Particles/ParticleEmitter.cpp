@@ -180,8 +180,9 @@ void ParticleEmitter::StartLifeIfNew(const GameObject& owner) {
 void ParticleEmitter::Update(float dt, Space& space, ParticleSystem& system) {
   if (!Active || Objects.empty() || !(EmissionRate > 0.0f) || CountReached())
     return;
+  // An object destroyed this frame makes no more particles.
   GameObject* owner = FindOwner();
-  if (!owner)
+  if (!owner || owner->IsDead)
     return;
   StartLifeIfNew(*owner);
   Choices();

@@ -24,7 +24,7 @@ void SimpleEmitter::Update(float dt, Space& space, ParticleSystem& system) {
   if (SpriteSource.empty() || !(EmissionRate > 0.0f))
     return;
   GameObject* owner = FindOwnerWithHint(*this, "SimpleEmitter", ownerHint);
-  if (!owner)
+  if (!owner || owner->IsDead)
     return;
   interval = 1.0f / EmissionRate;
   accumulator += dt;
