@@ -266,12 +266,26 @@ def make_patrol():
     img.save("patrol.png")
 
 
+def make_spark():
+    """A soft white dot for particles: emitters tint it, so it carries only brightness and a
+    falling-off alpha."""
+    img = Image(16, 16)
+    for y in range(16):
+        for x in range(16):
+            d = math.hypot(x + 0.5 - 8, y + 0.5 - 8) / 8.0
+            alpha = max(0.0, 1.0 - d) ** 1.5
+            if alpha > 0:
+                img.put(x, y, (255, 255, 255, int(round(255 * alpha))))
+    img.save("spark.png")
+
+
 ART_LIST = """img_test.png s 64 1 0
 font.png s 12 95 0
 kelvo_logo.png s 256 1 0
 node.png s 64 1 0
 player.png a 64 4 0.15
 patrol.png a 64 4 0.25
+spark.png s 16 1 0
 """
 
 
@@ -283,6 +297,7 @@ def main():
     make_node()
     make_player()
     make_patrol()
+    make_spark()
     with open(os.path.join(ART, "sahatmftu.txt"), "w", newline="\n") as f:
         f.write(ART_LIST)
 
