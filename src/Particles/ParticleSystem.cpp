@@ -42,8 +42,8 @@ void ParticleSystem::Shutdown() {
   for (size_t i = 0; i < timerPools.size(); ++i) {
     Space* space = engine ? engine->SpaceAt(static_cast<int>(i)) : nullptr;
     if (space)
-      for (ParticleTimer* timer : timerPools[i])
-        space->ReturnComponent(kTimer, timer);
+      for (PooledTimer& pooled : timerPools[i])
+        space->ReturnComponent(kTimer, pooled.timer);
   }
   timerPools.clear();
 }
@@ -58,7 +58,7 @@ void ParticleSystem::Update(float dt, Space* space) {
   AgeTimers(dt, *space);
 }
 
-std::vector<ParticleTimer*>& ParticleSystem::PoolOf(int spaceIndex) {
+std::vector<ParticleSystem::PooledTimer>& ParticleSystem::PoolOf(int spaceIndex) {
   size_t at = spaceIndex < 0 ? 0 : static_cast<size_t>(spaceIndex);
   if (at >= timerPools.size())
     timerPools.resize(at + 1);
@@ -74,13 +74,17 @@ ParticleTimer* ParticleSystem::AttachTimer(GameObject& particle, float remaining
   auto* timer = particle.Get<ParticleTimer>(kTimer);
   Space* space = particle.GetSpace();
   if (!timer && space) {
-    std::vector<ParticleTimer*>& pool = PoolOf(space->index);
+    std::vector<PooledTimer>& pool = PoolOf(space->index);
     if (!pool.empty()) {
-      timer = pool.back();
+      PooledTimer pooled = std::move(pool.back());
       pool.pop_back();
+      timer = pooled.timer;
       timer->ownerId = particle.m_Self;
       timer->spaceIndex = particle.spaceIndex;
-      particle.components.emplace(kTimer, timer);
+      if (pooled.filing)
+        particle.components.insert(std::move(pooled.filing));
+      else
+        particle.components.emplace(kTimer, timer);
       space->liveComponents[kTimer].push_back(timer);
     }
   }
@@ -121,15 +125,16 @@ void ParticleSystem::AgeTimers(float dt, Space& space) {
 
 void ParticleSystem::Retire(ParticleTimer& timer, Space& space) {
   GameObject* owner = FindOwnerWithHint(timer, "ParticleTimer", timer.ownerHint);
-  PoolOf(space.index).push_back(&timer);
   timer.ownerHint = nullptr;
   timer.ownerId = -1;
+  std::vector<PooledTimer>& pool = PoolOf(space.index);
   // A timer whose particle is gone has nothing more to retire.
-  if (!owner)
+  if (!owner) {
+    pool.push_back({&timer, {}});
     return;
-  auto filed = owner->components.find(kTimer);
-  if (filed != owner->components.end() && filed->second == &timer)
-    owner->components.erase(filed);
+  }
+  // The owner files this timer (that is how it was found).
+  pool.push_back({&timer, owner->components.extract(kTimer)});
   owner->RemoveComponent("RigidBody");
   owner->Destroy();
   owner->m_Active = false;

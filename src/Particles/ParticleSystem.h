@@ -1,10 +1,13 @@
 #pragma once
+#include <map>
+#include <string>
 #include <vector>
 
 #include "Core/System.h"
 #include "Particles/ArchetypeCache.h"
 #include "Utilities/Singleton.h"
 
+class BaseComponent;
 class GameObject;
 class ParticleTimer;
 
@@ -32,11 +35,18 @@ public:
   size_t PooledTimers(int spaceIndex) const;
 
 private:
+  // A retired timer with the entry that filed it in its particle's components (kept, so that
+  // filing it in the next particle allocates nothing; empty when its particle was gone).
+  struct PooledTimer {
+    ParticleTimer* timer;
+    std::map<std::string, BaseComponent*>::node_type filing;
+  };
+
   void AgeTimers(float dt, Space& space);
   void Retire(ParticleTimer& timer, Space& space);
-  std::vector<ParticleTimer*>& PoolOf(int spaceIndex);
+  std::vector<PooledTimer>& PoolOf(int spaceIndex);
 
   // Per space index: a timer belongs to its space's storage, so it is reused there only.
-  std::vector<std::vector<ParticleTimer*>> timerPools;
+  std::vector<std::vector<PooledTimer>> timerPools;
   ArchetypeCache archetypes;
 };
