@@ -72,24 +72,31 @@ protected:
     graphics->Draw();
     ASSERT_TRUE(graphics->ReadFrame(frame, width, height));
   }
-  // Colour at a world point seen through the default camera (72 pixels a unit, origin centred).
+  // Colour at a world point seen through the default camera: 10 units tall and as wide as the
+  // window's shape, drawn into the letter-boxed viewport (72 pixels a unit in 1280 x 720).
   Rgb At(float wx, float wy) const {
-    int x = static_cast<int>(width / 2.0f + wx * 72.0f),
-        y = static_cast<int>(height / 2.0f - wy * 72.0f);
+    const GraphicsEngine::Viewport& view = graphics->CurrentViewport();
+    int x = static_cast<int>(view.x + view.width / 2.0f + wx * PerUnitX());
+    int y = static_cast<int>(height - (view.y + view.height / 2.0f) - wy * PerUnitY());
     const unsigned char* p = &frame[static_cast<size_t>((y * width + x) * 4)];
     return {p[0], p[1], p[2]};
   }
-  // Pixels of the world rectangle whose strongest channel is `channel` and clearly lit.
+  float PerUnitX() const {
+    return graphics->CurrentViewport().width / (10.0f * static_cast<float>(width) / height);
+  }
+  float PerUnitY() const { return graphics->CurrentViewport().height / 10.0f; }
+  // Pixels of the world rectangle whose strongest channel is `channel` and clearly lit, counted
+  // as pixels of a 1280 x 720 window.
   int Lit(float x0, float y0, float x1, float y1, int channel) const {
     int count = 0;
-    for (float y = y0; y < y1; y += 1.0f / 72.0f)
-      for (float x = x0; x < x1; x += 1.0f / 72.0f) {
+    for (float y = y0; y < y1; y += 1.0f / PerUnitY())
+      for (float x = x0; x < x1; x += 1.0f / PerUnitX()) {
         Rgb c = At(x, y);
         int v[3] = {c.r, c.g, c.b};
         count += v[channel] > 60 && v[channel] >= v[(channel + 1) % 3] &&
                  v[channel] >= v[(channel + 2) % 3];
       }
-    return count;
+    return static_cast<int>(count * 72.0f * 72.0f / (PerUnitX() * PerUnitY()));
   }
 
   ScratchDir dir;

@@ -155,13 +155,14 @@ TEST_F(ParticleTest, AnEmitterReadFromALevelBehavesAsItsFileSays) {
   EXPECT_GT(Distinct(made, &Life), 100u) << "varied lifetimes";
 }
 
-TEST_F(ParticleTest, ParticlesAreNeverWrittenToALevel) {
+TEST_F(ParticleTest, ParticlesAreNeverWrittenToALevelOrAnArchetype) {
   Emitter();
   Step(0.5f);
   ASSERT_FALSE(Live().empty());
   std::string text = LevelText(*main);
   EXPECT_NE(text.find("\"Emitter\""), std::string::npos);
   EXPECT_EQ(text.find("\"Particle\""), std::string::npos);
+  EXPECT_EQ(ArchetypeText(*Live()[0]), "") << "nor as an archetype";
   ASSERT_TRUE(main->SaveLevel("Node Levels\\Saved.level"));
   main->LoadLevel("Node Levels\\Saved.level");
   EXPECT_EQ(main->objects.size(), 1u);
