@@ -458,6 +458,17 @@ patrol_unit.png s 64 1 0
 sentry.png s 64 1 0
 intent_arrow.png s 64 1 0
 """
+def make_spark():
+    """A soft white dot for particles: emitters tint it, so it carries only brightness and a
+    falling-off alpha."""
+    img = Image(16, 16)
+    for y in range(16):
+        for x in range(16):
+            d = math.hypot(x + 0.5 - 8, y + 0.5 - 8) / 8.0
+            alpha = max(0.0, 1.0 - d) ** 1.5
+            if alpha > 0:
+                img.put(x, y, (255, 255, 255, int(round(255 * alpha))))
+    img.save("spark.png")
 
 
 ART_LIST = """img_test.png s 64 1 0
@@ -466,6 +477,7 @@ kelvo_logo.png s 256 1 0
 node.png s 64 1 0
 player.png a 64 4 0.15
 patrol.png a 64 4 0.25
+spark.png s 16 1 0
 """
 
 
@@ -478,6 +490,7 @@ def main():
     make_player()
     make_patrol()
     make_game_pieces()
+    make_spark()
     with open(os.path.join(ART, "sahatmftu.txt"), "w", newline="\n") as f:
         f.write(ART_LIST + GAME_ART_LIST)
 

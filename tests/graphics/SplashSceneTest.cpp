@@ -4,6 +4,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
+#include <string>
 
 #include "Core/Engine.h"
 #include "Core/Space.h"

@@ -1,0 +1,44 @@
+#pragma once
+// Particle archetypes kept in parsed form. An emitter makes many instances of one archetype, so
+// its file is read once (and again only when it changes on disk, as when the editor saves it);
+// every further instance is stamped from what that read produced.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "Objects/Vector2D.h"
+
+class GameObject;
+class Space;
+// One archetype of the cache: its file, the state of the file last seen, and the parsed form.
+struct ArchetypeEntry;
+
+class ArchetypeCache {
+public:
+  using Entry = ArchetypeEntry;
+  struct ObjectForm;
+
+  ArchetypeCache();
+  ~ArchetypeCache();
+  ArchetypeCache(const ArchetypeCache&) = delete;
+  ArchetypeCache& operator=(const ArchetypeCache&) = delete;
+
+  // The archetype of that name, to be re-read if its file has changed since the last look. Null
+  // when the file is missing or gave nothing to make objects of; that is reported once for each
+  // state of the file, not each time it is asked for.
+  Entry* Find(const std::string& archetypeName);
+  // A new object of `space` as the archetype describes it, its Transform (added when the
+  // archetype has none) placed at x, y and w of `position`. Null when the archetype read turned
+  // out empty, or a script of the new object emptied the space.
+  GameObject* Instantiate(Space& space, Entry& entry, const Vector2D& position);
+  // Forgets every archetype read so far.
+  void Clear();
+
+  // Number of archetype files read since start (tests and benchmarks).
+  int FileReads() const { return fileReads; }
+
+private:
+  std::unordered_map<std::string, std::unique_ptr<ArchetypeEntry>> entries;
+  int fileReads = 0;
+};
