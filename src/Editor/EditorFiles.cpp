@@ -127,8 +127,9 @@ void DrawFileSection(LevelEditor& editor) {
   ImGui::SameLine();
   if (Button("New Level"))
     AskToLeave(editor, Leaving{true, {}}, ask);
-  if (ImGui::TreeNode("Load Level")) {
-    Probe::Record("Load Level");
+  bool open = ImGui::TreeNode("Load Level");
+  Probe::Record("Load Level");
+  if (open) {
     ProbeScope listScope("Load Level");
     static ImGuiTextFilter filter;
     filter.Draw("Filter (inc,-exc)##levels");

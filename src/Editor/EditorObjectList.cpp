@@ -87,9 +87,10 @@ void ParentPopup(LevelEditor& editor, GameObject& object) {
 }
 
 void ComponentLists(LevelEditor& editor, GameObject& object) {
-  if (!ImGui::TreeNode("Components"))
-    return;
+  bool open = ImGui::TreeNode("Components");
   Probe::Record("Components");
+  if (!open)
+    return;
   ImGui::TextUnformatted("\n \nAdd Components \n \n");
   {
     ImGui::PushID("add");
@@ -190,12 +191,14 @@ void ObjectEntry(LevelEditor& editor, GameObject& object) {
 }
 
 void ArchetypeMenu(LevelEditor& editor) {
-  if (!ImGui::CollapsingHeader("Archetype Menu"))
-    return;
+  bool open = ImGui::CollapsingHeader("Archetype Menu");
   Probe::Record("Archetype Menu");
+  if (!open)
+    return;
   ProbeScope scope("Archetype Menu");
-  if (ImGui::TreeNode("Create Archetype Instance")) {
-    Probe::Record("Create Archetype Instance");
+  bool openArchetype = ImGui::TreeNode("Create Archetype Instance");
+  Probe::Record("Create Archetype Instance");
+  if (openArchetype) {
     static ImGuiTextFilter filter;
     ImGui::TextUnformatted("Choose Archetype From File");
     filter.Draw("Filter (inc,-exc)##archetypes");
@@ -209,8 +212,9 @@ void ArchetypeMenu(LevelEditor& editor) {
     }
     ImGui::TreePop();
   }
-  if (ImGui::TreeNode("Create New Archetype From Object List")) {
-    Probe::Record("Create New Archetype From Object List");
+  bool openNew = ImGui::TreeNode("Create New Archetype From Object List");
+  Probe::Record("Create New Archetype From Object List");
+  if (openNew) {
     InputScratch("Name of File", g_archetypeName, 256);
     ImGui::TextUnformatted("Choose Name of Archetype");
     ProbeScope listScope("Choose Name of Archetype");

@@ -4,7 +4,7 @@
 #include <SDL.h>
 #include <cfloat>
 #include <imgui.h>
-#include <initializer_list>
+#include <vector>
 
 namespace EditorPlatform {
 namespace {
@@ -18,7 +18,12 @@ struct State {
   bool held[kButtons] = {};
   // A press that was released again before the frame began still counts for that frame.
   bool pressed[kButtons] = {};
-  bool ctrl[2] = {}, shift[2] = {}, alt[2] = {}, super[2] = {};
+  uint16_t lastMod = 0;
+  // ImGui looks at the keys once a frame: a key pressed and let go between two frames is held
+  // for one frame and let go before the next.
+  bool freshDown[512] = {};
+  std::vector<int> deferred;
+  std::vector<int> releaseNext;
   char* clipboard = nullptr;
 };
 
@@ -54,51 +59,34 @@ int ImGuiButton(uint8_t sdlButton) {
   }
 }
 
-// The modifier keys themselves, so the state is right even when an event's modifier field is
-// not filled in.
-void TrackModifier(SDL_Scancode code, bool down) {
-  switch (code) {
-  case SDL_SCANCODE_LCTRL:
-    state.ctrl[0] = down;
-    break;
-  case SDL_SCANCODE_RCTRL:
-    state.ctrl[1] = down;
-    break;
-  case SDL_SCANCODE_LSHIFT:
-    state.shift[0] = down;
-    break;
-  case SDL_SCANCODE_RSHIFT:
-    state.shift[1] = down;
-    break;
-  case SDL_SCANCODE_LALT:
-    state.alt[0] = down;
-    break;
-  case SDL_SCANCODE_RALT:
-    state.alt[1] = down;
-    break;
-  case SDL_SCANCODE_LGUI:
-    state.super[0] = down;
-    break;
-  case SDL_SCANCODE_RGUI:
-    state.super[1] = down;
-    break;
-  default:
-    break;
-  }
-}
-
 void HandleKey(const SDL_KeyboardEvent& key) {
   ImGuiIO& io = ImGui::GetIO();
   bool down = key.type == SDL_KEYDOWN;
-  SDL_Scancode code = key.keysym.scancode;
-  if (code >= 0 && code < static_cast<int>(IM_ARRAYSIZE(io.KeysDown)))
-    io.KeysDown[code] = down;
-  TrackModifier(code, down);
-  uint16_t mod = key.keysym.mod;
-  io.KeyCtrl = (mod & KMOD_CTRL) || state.ctrl[0] || state.ctrl[1];
-  io.KeyShift = (mod & KMOD_SHIFT) || state.shift[0] || state.shift[1];
-  io.KeyAlt = (mod & KMOD_ALT) || state.alt[0] || state.alt[1];
-  io.KeySuper = (mod & KMOD_GUI) || state.super[0] || state.super[1];
+  int code = key.keysym.scancode;
+  state.lastMod = key.keysym.mod;
+  if (code < 0 || code >= static_cast<int>(IM_ARRAYSIZE(io.KeysDown)))
+    return;
+  if (down) {
+    io.KeysDown[code] = true;
+    state.freshDown[code] = true;
+  } else if (state.freshDown[code]) {
+    state.deferred.push_back(code);
+  } else {
+    io.KeysDown[code] = false;
+  }
+}
+
+// The modifiers as ImGui sees them this frame: the modifier keys held (or let go only since the
+// last frame), or the modifier state of the last key event.
+void UpdateModifiers() {
+  ImGuiIO& io = ImGui::GetIO();
+  auto held = [&io](SDL_Scancode left, SDL_Scancode right) {
+    return io.KeysDown[left] || io.KeysDown[right];
+  };
+  io.KeyCtrl = held(SDL_SCANCODE_LCTRL, SDL_SCANCODE_RCTRL) || (state.lastMod & KMOD_CTRL);
+  io.KeyShift = held(SDL_SCANCODE_LSHIFT, SDL_SCANCODE_RSHIFT) || (state.lastMod & KMOD_SHIFT);
+  io.KeyAlt = held(SDL_SCANCODE_LALT, SDL_SCANCODE_RALT) || (state.lastMod & KMOD_ALT);
+  io.KeySuper = held(SDL_SCANCODE_LGUI, SDL_SCANCODE_RGUI) || (state.lastMod & KMOD_GUI);
 }
 
 void HandleButton(const SDL_MouseButtonEvent& button) {
@@ -224,6 +212,15 @@ void NewFrame() {
   // ImGui needs a positive step; a frame after a long pause counts as a short one.
   io.DeltaTime = step > 0.0 && step < 1.0 ? static_cast<float>(step) : 1.0f / 60.0f;
 
+  for (int code : state.releaseNext)
+    if (!state.freshDown[code])
+      io.KeysDown[code] = false;
+  state.releaseNext.swap(state.deferred);
+  state.deferred.clear();
+  for (bool& fresh : state.freshDown)
+    fresh = false;
+  UpdateModifiers();
+
   io.MousePos = state.mouse;
   for (int i = 0; i < kButtons; ++i) {
     io.MouseDown[i] = state.held[i] || state.pressed[i];
@@ -240,8 +237,23 @@ void ResetInput() {
   io.KeyCtrl = io.KeyShift = io.KeyAlt = io.KeySuper = false;
   for (int i = 0; i < kButtons; ++i)
     state.held[i] = state.pressed[i] = false;
-  for (bool* keys : {state.ctrl, state.shift, state.alt, state.super})
-    keys[0] = keys[1] = false;
+  for (bool& fresh : state.freshDown)
+    fresh = false;
+  state.deferred.clear();
+  state.releaseNext.clear();
+  state.lastMod = 0;
+}
+
+bool CtrlHeld() {
+  const ImGuiIO& io = ImGui::GetIO();
+  return io.KeysDown[SDL_SCANCODE_LCTRL] || io.KeysDown[SDL_SCANCODE_RCTRL] ||
+         (state.lastMod & KMOD_CTRL);
+}
+
+bool ShiftHeld() {
+  const ImGuiIO& io = ImGui::GetIO();
+  return io.KeysDown[SDL_SCANCODE_LSHIFT] || io.KeysDown[SDL_SCANCODE_RSHIFT] ||
+         (state.lastMod & KMOD_SHIFT);
 }
 
 void ApplyStyle() {

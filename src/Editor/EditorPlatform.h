@@ -15,6 +15,9 @@ void Stop();
 void ProcessEvent(const SDL_Event& event);
 // Before ImGui::NewFrame: display size, time step, mouse position and buttons.
 void NewFrame();
+// Whether Ctrl or Shift is held as of the last event handed over.
+bool CtrlHeld();
+bool ShiftHeld();
 // Forgets held keys and buttons (they may have been let go while the editor was closed).
 void ResetInput();
 // The editor's dark grey-blue colours.

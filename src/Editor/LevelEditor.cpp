@@ -84,7 +84,7 @@ bool LevelEditor::ProcessEvent(const SDL_Event& event) {
   EditorPlatform::ProcessEvent(event);
   const ImGuiIO& io = ImGui::GetIO();
   if (event.type == SDL_KEYDOWN && !io.WantTextInput) {
-    int request = UndoKey(event.key, io.KeyCtrl, io.KeyShift);
+    int request = UndoKey(event.key, EditorPlatform::CtrlHeld(), EditorPlatform::ShiftHeld());
     if (request) {
       // Carried out when the frame's editor pass begins, not in the middle of the input pump.
       (request == 1 ? undoRequests : redoRequests)++;
