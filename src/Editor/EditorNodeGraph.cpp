@@ -249,7 +249,6 @@ void DrawNodeGraph(LevelEditor& editor) {
   ImGui::PushStyleColor(ImGuiCol_ChildBg, IM_COL32(40, 44, 54, 255));
   ImGui::BeginChild("scrolling_region", ImVec2(0.0f, 0.0f), true,
                     ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoMove);
-  Probe::Record("Canvas");
   ImVec2 canvas = ImGui::GetCursorScreenPos();
   ImVec2 size = ImGui::GetContentRegionAvail();
   if (!g_graph.scrollingSet) {
@@ -287,6 +286,7 @@ void DrawNodeGraph(LevelEditor& editor) {
     g_graph.scrolling.y += ImGui::GetIO().MouseDelta.y;
   }
   ImGui::EndChild();
+  Probe::Record("Canvas");
   ImGui::PopStyleColor();
   ImGui::EndGroup();
   ImGui::End();
