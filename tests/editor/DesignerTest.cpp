@@ -54,6 +54,7 @@ TEST_F(DesignerTest, BuildsSavesAndLoadsASmallLevel) {
 
   GameObject* start = Make("Start Node", {"Transform", "GameNode"});
   GameObject* end = Make("End Node", {"Transform", "GameNode"});
+  ASSERT_TRUE(start && end && end->GetComponent("Transform"));
   EnterValue("Transform/X Position", "2");
   ASSERT_FLOAT_EQ(end->Get<Transform>("Transform")->translation_.x_, 2.0f);
   ASSERT_TRUE(Click("Node Properties/EndNode"));
@@ -64,6 +65,7 @@ TEST_F(DesignerTest, BuildsSavesAndLoadsASmallLevel) {
   ASSERT_TRUE(Type("Player/Level Number", "1"));
   Tap(SDLK_RETURN);
   GameObject* guard = Make("Guard", {"Transform", "Patrol"});
+  ASSERT_TRUE(player && guard && guard->GetComponent("Patrol"));
   EnterValue("Transform/X Position", "2");
   Pick("Enemy Patrol/Select Node", "Enemy Patrol/Select Starting Node", end);
   ASSERT_TRUE(Click("Enemy Patrol/Direction for Move"));

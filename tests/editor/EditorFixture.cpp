@@ -61,6 +61,34 @@ bool VideoAvailable() {
   return available == 1;
 }
 
+// Tests share one X display and may run side by side: the windows of other tests cover this
+// one and the pointer moves for them. Only the events a test pushes (marked with this window
+// id) reach the editor and the game.
+constexpr Uint32 kPushed = 0x7e57;
+
+int KeepPushedEvents(void*, SDL_Event* event) {
+  switch (event->type) {
+  case SDL_KEYDOWN:
+  case SDL_KEYUP:
+    return event->key.windowID == kPushed;
+  case SDL_TEXTINPUT:
+    return event->text.windowID == kPushed;
+  case SDL_TEXTEDITING:
+    return 0;
+  case SDL_MOUSEMOTION:
+    return event->motion.windowID == kPushed;
+  case SDL_MOUSEBUTTONDOWN:
+  case SDL_MOUSEBUTTONUP:
+    return event->button.windowID == kPushed;
+  case SDL_MOUSEWHEEL:
+    return event->wheel.windowID == kPushed;
+  case SDL_WINDOWEVENT:
+    return event->window.windowID == kPushed;
+  default:
+    return 1;
+  }
+}
+
 void SolidImage(const std::string& path, int w, int h, unsigned char r, unsigned char g,
                 unsigned char b) {
   std::vector<unsigned char> pixels(static_cast<size_t>(w * h * 4));
@@ -106,6 +134,7 @@ void EditorTest::SetUp() {
   testing::internal::CaptureStderr(); // the missing pause level is reported
   engine->Initialize();
   testing::internal::GetCapturedStderr();
+  SDL_SetEventFilter(KeepPushedEvents, nullptr);
   main = engine->GetSpace("Main");
   main->m_Active = main->nextActive = true;
   editor = LevelEditor::ms_Singleton;
@@ -124,6 +153,7 @@ void EditorTest::TearDown() {
   EditorUi::Probe::enabled = false;
   EditorUi::Probe::items.clear();
   EventDispatcher::ms_Singleton->RemoveHandler(&game);
+  SDL_SetEventFilter(nullptr, nullptr);
   engine->Shutdown();
   delete engine;
   delete physics;
@@ -167,6 +197,7 @@ void EditorTest::PushKey(bool down, SDL_Keycode sym, uint16_t mod) {
   event.key.keysym.sym = sym;
   event.key.keysym.scancode = SDL_GetScancodeFromKey(sym);
   event.key.keysym.mod = mod;
+  event.key.windowID = kPushed;
   ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
 }
 
@@ -174,6 +205,7 @@ void EditorTest::PushText(const std::string& text) {
   for (size_t at = 0; at < text.size(); at += 16) {
     SDL_Event event{};
     event.type = SDL_TEXTINPUT;
+    event.text.windowID = kPushed;
     std::string piece = text.substr(at, 16);
     piece.copy(event.text.text, piece.size());
     ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
@@ -185,6 +217,7 @@ void EditorTest::PushMotion(int x, int y) {
   event.type = SDL_MOUSEMOTION;
   event.motion.x = x;
   event.motion.y = y;
+  event.motion.windowID = kPushed;
   ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
 }
 
@@ -196,6 +229,7 @@ void EditorTest::PushButton(bool down, uint8_t button, int x, int y) {
   event.button.clicks = 1;
   event.button.x = x;
   event.button.y = y;
+  event.button.windowID = kPushed;
   ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
 }
 
@@ -205,6 +239,7 @@ void EditorTest::PushWheel(int x, int y, int amount) {
   event.type = SDL_MOUSEWHEEL;
   event.wheel.y = amount;
   event.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+  event.wheel.windowID = kPushed;
   ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
 }
 
