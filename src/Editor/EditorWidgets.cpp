@@ -224,8 +224,10 @@ bool InputScratch(const char* label, std::string& field, size_t capacity) {
 }
 
 void Tip(const char* text) {
-  if (ImGui::IsItemHovered())
-    ImGui::SetTooltip("%s", text);
+  if (!ImGui::IsItemHovered())
+    return;
+  ImGui::SetTooltip("%s", text);
+  Probe::Record("Tooltip", text);
 }
 
 } // namespace EditorUi

@@ -68,7 +68,7 @@ bool InputText(const char* label, std::string& field, size_t capacity = 256);
 // A text field that is editor state, not level data (names typed before an action).
 bool InputScratch(const char* label, std::string& field, size_t capacity = 256);
 
-// A tooltip for the last widget while it is hovered.
+// A tooltip for the last widget while it is hovered (the probe keeps it as "Tooltip").
 void Tip(const char* text);
 
 } // namespace EditorUi

@@ -7,6 +7,7 @@
 #include "Objects/Camera.h"
 #include "Objects/GameObject.h"
 #include "Objects/Transform.h"
+#include "Particles/ParticleComponents.h"
 #include "Physics/RigidBody.h"
 #include "editor/EditorFixture.h"
 
@@ -142,4 +143,22 @@ TEST_F(InspectorTest, FontTextAndAlignmentAndCameraWithoutTransform) {
   ASSERT_TRUE(SelectInList("Lens"));
   EXPECT_EQ(Shown("Camera/Add a transform"), "Add a transform to use the camera");
   EXPECT_FALSE(Has("Camera/Width"));
+}
+
+TEST_F(InspectorTest, EmitterFieldsCarryTooltipsAndTheButtonsToggleShapeAndSpace) {
+  GameObject* source = Place("Fountain", 0, 0);
+  auto* emitter = static_cast<ParticleEmitter*>(source->AddComponent("ParticleEmitter"));
+  Inspect(source);
+  const EditorUi::ProbeItem* rate = Find("Particle System/EmissionRate");
+  ASSERT_NE(rate, nullptr);
+  PushMotion(static_cast<int>(rate->x0) + 20, static_cast<int>((rate->y0 + rate->y1) / 2));
+  Frames(2);
+  EXPECT_EQ(Shown("Particle System/Tooltip"), "The amount of particles to emit per second");
+  ASSERT_TRUE(Drag("Particle System/EmissionRate", 30));
+  EXPECT_GT(emitter->EmissionRate, 20.5f);
+  ASSERT_TRUE(Click("Particle System/Box"));
+  EXPECT_TRUE(emitter->Ellipse);
+  EXPECT_NE(Find("Particle System/Ellipse"), nullptr);
+  ASSERT_TRUE(Click("Particle System/World"));
+  EXPECT_EQ(emitter->RelativeSpace, 1);
 }

@@ -39,6 +39,9 @@ TEST_F(NodeGraphTest, NodesArePlacedFromTheirPositionsAndOnlyNamesWithNodeAppear
   EXPECT_NEAR(rx - lx, 120 * 3, 1);
   EXPECT_NEAR(ry - ly, 60 * 2, 1);
   EXPECT_FALSE(Has("Node Graph/Node Player"));
+  PushMotion(lx, ly);
+  Frames(2);
+  EXPECT_EQ(Shown("Node Graph/Hover"), "Left Node  Position: x = -1.000000  y = 1.000000");
 }
 
 TEST_F(NodeGraphTest, MiddleButtonScrollsTheCanvas) {
