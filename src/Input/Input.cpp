@@ -255,6 +255,15 @@ void StartSdl() {
   }
 }
 
+bool ReleasesHeldCode(const SDL_Event& event) {
+  uint32_t code = kCodeSlots;
+  if (event.type == SDL_KEYUP)
+    code = MapKeyCode(event.key.keysym.sym);
+  else if (event.type == SDL_MOUSEBUTTONUP)
+    code = event.button.button;
+  return code < kCodeSlots && state.down[code];
+}
+
 } // namespace
 
 uint32_t MapKeyCode(int32_t sdlKeyCode) {
@@ -277,8 +286,10 @@ void Pump() {
   }
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
-    if (LevelEditor::ms_Singleton)
-      LevelEditor::ms_Singleton->ProcessEvent(event);
+    bool editorOnly = LevelEditor::ms_Singleton && LevelEditor::ms_Singleton->ProcessEvent(event);
+    // A key or button the game saw go down always reaches it going up, or it would stay held.
+    if (editorOnly && !ReleasesHeldCode(event))
+      continue;
     HandleEvent(event);
   }
   RaiseHeldEvents();
