@@ -451,7 +451,10 @@ void SimpleEmitterInspector(SimpleEmitter& e) {
 }
 } // namespace
 
-void EmitterFieldsEdited(ParticleEmitter&) {}
+// The emitter's behaviour choices follow its fields at once, not only at its next update.
+void EmitterFieldsEdited(ParticleEmitter& emitter) {
+  emitter.RemakeChoices();
+}
 
 void DrawInspectors(LevelEditor& editor, GameObject& object) {
   if (auto* transform = object.Get<Transform>("Transform"))
