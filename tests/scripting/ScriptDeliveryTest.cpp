@@ -57,6 +57,7 @@ TEST_F(Delivery, DisconnectingDuringADeliveryNeitherSkipsNorRepeats) {
 TEST_F(Delivery, ComponentRemovedByAnEarlierHandlerIsNotCalled) {
   Relay("a");
   LuaComponent* b = Relay("b");
+  const uint64_t bSerial = b->serial;
   Relay("c");
   lb::PushPtr(L, main->GetObjectByName("b"));
   lua_setglobal(L, "bObject");
@@ -65,7 +66,7 @@ TEST_F(Delivery, ComponentRemovedByAnEarlierHandlerIsNotCalled) {
   SendLogicUpdate();
   EXPECT_EQ(TakeLog(), "a;b:shutdown;c;");
   EXPECT_EQ(LuaComponent::LiveCount(), live - 1);
-  EXPECT_FALSE(LuaComponent::IsLive(b, b->serial));
+  EXPECT_FALSE(LuaComponent::IsLive(b, bSerial));
   Plan("{}");
   SendLogicUpdate();
   EXPECT_EQ(TakeLog(), "a;c;");
