@@ -15,14 +15,14 @@
 namespace bench {
 
 // Console output as usual, plus every run's time (seconds per iteration) kept by the name the
-// benchmark was registered under.
+// benchmark was registered under and its arguments ("ArtDecode/1/2"), whatever its settings.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs)
       if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-        times[run.run_name.function_name].push_back(
-            run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit));
+        times[Key(run.run_name)].push_back(run.GetAdjustedRealTime() /
+                                           benchmark::GetTimeUnitMultiplier(run.time_unit));
     ConsoleReporter::ReportRuns(runs);
   }
 
@@ -54,6 +54,9 @@ public:
   }
 
 private:
+  static std::string Key(const benchmark::BenchmarkName& name) {
+    return name.args.empty() ? name.function_name : name.function_name + "/" + name.args;
+  }
   std::map<std::string, std::vector<double>> times;
 };
 
