@@ -109,10 +109,11 @@ GameObject* Space::GetObjectById(int id) const {
   return nullptr;
 }
 
-BaseComponent* Space::NewComponent(const std::string& typeName) {
+BaseComponent* Space::NewComponent(const std::string& typeName, const TypeInfo* info) {
   auto& pool = componentPool[typeName];
+  if (!info)
+    info = TypeRegistry::Get().Lookup(typeName);
   if (pool.empty()) {
-    TypeInfo* info = TypeRegistry::Get().Lookup(typeName);
     if (!info || !info->isComponent || !info->NewComponent) {
       componentPool.erase(typeName);
       return nullptr;
@@ -126,6 +127,10 @@ BaseComponent* Space::NewComponent(const std::string& typeName) {
   }
   BaseComponent* component = pool.back();
   pool.pop_back();
+  if (info) {
+    info->PlacementDelete(component);
+    info->PlacementNew(component);
+  }
   return component;
 }
 

@@ -8,6 +8,7 @@
 
 class BaseComponent;
 class GameObject;
+struct TypeInfo;
 
 // An independent world of game objects holding one level. Objects and components come from
 // the space's pools and go back to them; nothing is freed during play.
@@ -47,7 +48,9 @@ public:
   GameObject* GetObjectById(int id) const;
 
   // A component of the registered type from the pool; null for an unknown type name.
-  BaseComponent* NewComponent(const std::string& typeName);
+  // Always in the state of a new component of its type: a recycled one is reset first, so no
+  // path (level reader, scripts, editor) sees what its last owner left. `info` saves a lookup.
+  BaseComponent* NewComponent(const std::string& typeName, const TypeInfo* info = nullptr);
   // Puts a component back into the pool of its type (it must not be live any more).
   void ReturnComponent(const std::string& typeName, BaseComponent* component);
 

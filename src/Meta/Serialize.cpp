@@ -151,16 +151,13 @@ void ReadNativeComponent(TextReader& in, GameObject* object, Space* home, const 
     ReadAndDrop(in, info);
     return;
   }
-  BaseComponent* component = home->NewComponent(info->name);
+  // Members missing in the file keep the defaults of a new component.
+  BaseComponent* component = home->NewComponent(info->name, info);
   if (!component) {
     // Not poolable: read past it without keeping it.
     ReadAndDrop(in, info);
     return;
   }
-  // A recycled component starts again from the values of a new one, so members missing in the
-  // file take their defaults rather than what the last owner left.
-  info->PlacementDelete(component);
-  info->PlacementNew(component);
   ReadValue(in, component, info);
   component->ownerId = object->m_Self;
   component->spaceIndex = object->spaceIndex;

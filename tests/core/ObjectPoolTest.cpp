@@ -302,3 +302,25 @@ TEST_F(Components, OwnerOfARecycledIdIsNotFound) {
   EXPECT_EQ(body->GetSpace(), nullptr);
   EXPECT_EQ(body->GetOwner(), nullptr);
 }
+
+TEST_F(ObjectPool, AComponentAddedFromThePoolStartsAsANewOneWhoeverHeldItBefore) {
+  GameObject* first = MakeObjects(main, 1)[0];
+  auto* transform = static_cast<Transform*>(first->AddComponent("Transform"));
+  transform->rotation_ = 2.5f;
+  transform->z_order = 7;
+  transform->scale_ = Vector2D(4, 4, 0);
+  auto* body = static_cast<RigidBody*>(first->AddComponent("RigidBody"));
+  body->vel_ = Vector2D(3, 1, 0);
+  first->Destroy();
+  main->DestroyPending(); // its components go back to the pool
+
+  GameObject* second = MakeObjects(main, 1)[0];
+  auto* again = static_cast<Transform*>(second->AddComponent("Transform"));
+  auto* againBody = static_cast<RigidBody*>(second->AddComponent("RigidBody"));
+  EXPECT_EQ(again, transform) << "the pool hands the same component out again";
+  EXPECT_EQ(again->rotation_, 0.0f);
+  EXPECT_EQ(again->z_order, 0);
+  EXPECT_EQ(again->scale_.x_, 1.0f);
+  EXPECT_EQ(againBody->vel_.x_, 0.0f);
+  EXPECT_EQ(again->ownerId, second->m_Self);
+}
