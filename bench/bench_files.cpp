@@ -16,6 +16,7 @@
 #include "Meta/TypeRegistry.h"
 #include "Objects/GameObject.h"
 #include "Objects/Transform.h"
+#include "Ratios.h"
 
 namespace {
 constexpr int kTopLevel = 2500;
@@ -72,7 +73,6 @@ void BM_LoadLevel(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kObjects);
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(w.text.size()));
 }
-BENCHMARK(BM_LoadLevel)->Unit(benchmark::kMillisecond);
 
 void BM_SaveLevel(benchmark::State& state) {
   World& w = TheWorld();
@@ -82,7 +82,6 @@ void BM_SaveLevel(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kObjects);
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(w.text.size()));
 }
-BENCHMARK(BM_SaveLevel)->Unit(benchmark::kMillisecond);
 
 // The writer alone, without the disk.
 void BM_WriteLevelText(benchmark::State& state) {
@@ -94,7 +93,6 @@ void BM_WriteLevelText(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * kObjects);
 }
-BENCHMARK(BM_WriteLevelText)->Unit(benchmark::kMillisecond);
 
 // Scanning every word of the file, with nothing built from them.
 void BM_ReadTokens(benchmark::State& state) {
@@ -110,7 +108,17 @@ void BM_ReadTokens(benchmark::State& state) {
   state.counters["words"] = static_cast<double>(words);
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(w.text.size()));
 }
-BENCHMARK(BM_ReadTokens)->Unit(benchmark::kMillisecond);
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  // Loading and tokenizing alternate; saving and writing run once at the end.
+  bench::RegisterAlternating(
+      5, {{"LoadLevel", &BM_LoadLevel}, {"ReadTokens", &BM_ReadTokens}},
+      [](benchmark::internal::Benchmark* b) { b->Unit(benchmark::kMillisecond); });
+  bench::RegisterAlternating(
+      1, {{"SaveLevel", &BM_SaveLevel}, {"WriteLevelText", &BM_WriteLevelText}},
+      [](benchmark::internal::Benchmark* b) { b->Unit(benchmark::kMillisecond); });
+  return bench::RunWithRatios(argc, argv, [](const bench::RatioReporter& r) {
+    r.Ratio("level load / tokenizing its text", "LoadLevel", "ReadTokens", 2.5, true);
+  });
+}

@@ -2,15 +2,18 @@
 //   Collect/N   CPU time of one frame's collection (GraphicsEngine::Update) for N sprites
 //   Draw/N      CPU time of the draw pass issuing those N sprites (without waiting for the GPU),
 //               with the time until the frame is finished reported as "finish_ms"
-//   ArtDecode/T decoding those images alone on T threads (no window)
-//   Startup/T   a fresh process's Initialize (window, context, shaders, art list of 48 256x256
-//               images decoded on T threads, 0 = one per hardware thread) to the first frame
+//   ArtDecode/L/T decoding an art list alone on T threads (no window): L 0 is the game's list,
+//               L 1 a list of 48 noisy 256x256 images
+//   Startup/T   a fresh process's Initialize (window, context, shaders, the list of 48 images
+//               decoded on T threads, 0 = one per hardware thread) to the first frame
+// Art decoding and start-up run in alternating rounds, and their ratios are printed at the end.
 // Sprites use five textures (three animated sheets) and animate at 20 frames per second.
 #include <benchmark/benchmark.h>
 
 #include <GL/glew.h>
 #include <SDL.h>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -29,6 +32,7 @@
 #include "Meta/TypeRegistry.h"
 #include "Objects/GameObject.h"
 #include "Objects/Transform.h"
+#include "Ratios.h"
 #include "Systems/GraphicsEngine.h"
 
 namespace fs = std::filesystem;
@@ -48,16 +52,19 @@ bool HasDisplay() {
   return x11;
 }
 
-// A scratch data folder with the game's shaders and art, plus noisy images that take real work
-// to decode.
-fs::path MakeDataFolder() {
-  static fs::path dir;
-  if (!dir.empty())
-    return dir;
-  dir = fs::temp_directory_path() / ("vantix-bench-render-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  fs::copy(kData / "Graphics", dir / "Graphics", fs::copy_options::recursive);
+// Scratch data folders: "game" holds the game's shaders and art, "startup" the shaders and an
+// art list of noisy images that take real work to decode. Removed when the run ends.
+fs::path ScratchRoot() {
+  static fs::path root;
+  if (!root.empty())
+    return root;
+  root = fs::temp_directory_path() / ("vantix-bench-render-" + std::to_string(::getpid()));
+  fs::remove_all(root);
+  fs::create_directories(root / "game");
+  fs::copy(kData / "Graphics", root / "game" / "Graphics", fs::copy_options::recursive);
+  fs::create_directories(root / "startup" / "Graphics" / "Art");
+  fs::copy(kData / "Graphics" / "Shaders", root / "startup" / "Graphics" / "Shaders",
+           fs::copy_options::recursive);
   std::mt19937 random(7);
   std::string list;
   std::vector<unsigned char> pixels(256 * 256 * 4);
@@ -65,11 +72,23 @@ fs::path MakeDataFolder() {
     for (size_t p = 0; p < pixels.size(); ++p)
       pixels[p] = static_cast<unsigned char>((p % 4 == 3) ? 255 : (random() & 0xff));
     std::string name = "noise" + std::to_string(i) + ".png";
-    stbi_write_png((dir / "Graphics/Art" / name).c_str(), 256, 256, 4, pixels.data(), 256 * 4);
+    stbi_write_png((root / "startup/Graphics/Art" / name).c_str(), 256, 256, 4, pixels.data(),
+                   256 * 4);
     list += name + " s 256 1 0\n";
   }
-  std::ofstream(dir / "Graphics/Art/bench_startup.txt") << list;
-  return dir;
+  std::ofstream(root / "startup/Graphics/Art/sahatmftu.txt") << list;
+  static pid_t owner = ::getpid();
+  std::atexit([] {
+    if (::getpid() == owner)
+      fs::remove_all(root);
+  });
+  return root;
+}
+fs::path GameFolder() {
+  return ScratchRoot() / "game";
+}
+fs::path StartupFolder() {
+  return ScratchRoot() / "startup";
 }
 
 // One window for the whole run: the sprites of both sizes live in their own spaces and only the
@@ -86,7 +105,7 @@ struct Scene {
   }
 
   Scene() {
-    fs::current_path(MakeDataFolder());
+    fs::current_path(GameFolder());
     if (!HasDisplay())
       return;
     engine = std::make_unique<Engine>();
@@ -181,13 +200,7 @@ void Draw(benchmark::State& state) {
 // Each start-up runs in a fresh child process, as the game starts once per process; the time is
 // the wall time until its first frame is swapped (process creation included, about 1 ms).
 void Startup(benchmark::State& state) {
-  fs::current_path(MakeDataFolder());
-  // The startup list replaces the game's list for these runs.
-  fs::path list = "Graphics/Art/sahatmftu.txt";
-  fs::path saved = "Graphics/Art/sahatmftu.game";
-  if (!fs::exists(saved))
-    fs::rename(list, saved);
-  fs::copy_file("Graphics/Art/bench_startup.txt", list, fs::copy_options::overwrite_existing);
+  fs::current_path(StartupFolder());
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
     pid_t child = fork();
@@ -217,29 +230,54 @@ void Startup(benchmark::State& state) {
       break;
     }
   }
-  fs::copy_file(saved, list, fs::copy_options::overwrite_existing);
-  fs::remove(saved);
   state.counters["images"] = kStartupImages;
   state.counters["threads"] = state.range(0) == 0 ? std::thread::hardware_concurrency()
                                                   : static_cast<double>(state.range(0));
 }
+
 // Decoding alone (no window): the part of start-up that the worker threads share.
 void ArtDecode(benchmark::State& state) {
-  fs::current_path(MakeDataFolder());
+  bool game = state.range(0) == 0;
+  fs::current_path(game ? GameFolder() : StartupFolder());
+  size_t images = 0;
   for (auto _ : state) {
     std::map<std::string, TextureRecord> table;
     std::vector<std::string> names;
-    ArtList::Load("Graphics\\Art\\bench_startup.txt", static_cast<unsigned>(state.range(0)), table,
-                  names, nullptr);
+    ArtList::Load(ArtList::kListPath, static_cast<unsigned>(state.range(1)), table, names, nullptr);
+    images = table.size();
     benchmark::DoNotOptimize(table);
   }
-  state.counters["images"] = kStartupImages;
+  state.counters["images"] = static_cast<double>(images);
 }
+
+constexpr int kRounds = 6;
+
+// Start-up first: its children must not inherit the window the other benchmarks open. The
+// rounds alternate, so drifting machine load touches both sides alike.
+const bool registered = [] {
+  bench::RegisterAlternating(
+      kRounds, {{"Startup", &Startup}}, [](benchmark::internal::Benchmark* b) {
+        b->Arg(1)->Arg(0)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+      });
+  bench::RegisterAlternating(kRounds, {{"ArtDecode", &ArtDecode}},
+                             [](benchmark::internal::Benchmark* b) {
+                               b->Args({0, 1})->Args({0, 2})->Args({1, 1})->Args({1, 2});
+                               b->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.2);
+                             });
+  return true;
+}();
 } // namespace
 
-// Start-up first: its children must not inherit the window the other benchmarks open.
-BENCHMARK(Startup)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(4)->UseManualTime();
-BENCHMARK(ArtDecode)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Collect)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Draw)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+
+int main(int argc, char** argv) {
+  return bench::RunWithRatios(argc, argv, [](const bench::RatioReporter& r) {
+    r.Ratio("art decode, game list: one thread / two", "ArtDecode/0/1", "ArtDecode/0/2", 1.7,
+            false);
+    r.Ratio("art decode, 48 images of 256x256: one thread / two", "ArtDecode/1/1", "ArtDecode/1/2",
+            1.7, false);
+    r.Ratio("start-up to the first frame: one decoding thread / one per hardware thread",
+            "Startup/1", "Startup/0", 1.0, false);
+  });
+}

@@ -14,6 +14,13 @@ Header* HeaderAt(lua_State* L, int idx) {
 }
 
 bool PushMetatable(lua_State* L, const ClassId& cls) {
+  if (cls.cachedRef > 0) {
+    // In another state the reference leads elsewhere, never to this live table.
+    lua_rawgeti(L, LUA_REGISTRYINDEX, cls.cachedRef);
+    if (lua_topointer(L, -1) == cls.cachedMetatable)
+      return true;
+    lua_pop(L, 1);
+  }
   lua_pushlightuserdata(L, const_cast<ClassId*>(&cls));
   lua_rawget(L, LUA_REGISTRYINDEX);
   if (lua_istable(L, -1))
@@ -291,6 +298,9 @@ void Scope::BeginClass(const char* key, ClassId& cls, lua_CFunction gc) {
     lua_pushlightuserdata(L, &cls);
     lua_pushvalue(L, -2);
     lua_rawset(L, LUA_REGISTRYINDEX);
+    lua_pushvalue(L, -1);
+    cls.cachedRef = luaL_ref(L, LUA_REGISTRYINDEX);
+    cls.cachedMetatable = lua_topointer(L, -1);
   }
   lua_pushlstring(L, full.data(), full.size());
   lua_setfield(L, -2, "__classname");

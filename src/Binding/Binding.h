@@ -58,6 +58,11 @@ struct ClassId {
   bool (*isAlive)(const void* object, uint64_t tag) = nullptr;
   // False for value classes whose copies need no destructor run (see ClassBuilder::Plain).
   bool finalize = true;
+  // The metatable of the state that registered the class last, reachable by an integer
+  // reference: the registry's key of the class identity takes a hash-chain walk per push.
+  // What the reference leads to is trusted only if it is that very table.
+  const void* cachedMetatable = nullptr;
+  int cachedRef = 0;
 };
 template <class T> ClassId& ClassOf() {
   static ClassId id;
@@ -102,33 +107,41 @@ template <class T> T* ToObject(lua_State* L, int idx, Got* why = nullptr) {
   return object;
 }
 
+// Gives our userdata on top of the stack its class metatable; when the class is not registered
+// in this state, destroys the payload and replaces the userdata with nil.
+inline void SetClassMetatable(lua_State* L, const ClassId& cls) {
+  if (PushMetatable(L, cls)) {
+    lua_setmetatable(L, -2);
+    return;
+  }
+  auto* h = static_cast<Header*>(lua_touserdata(L, -1));
+  if (h->destroy)
+    h->destroy(h->object);
+  lua_pop(L, 1);
+  lua_pushnil(L);
+}
+
 template <class T> void PushPtr(lua_State* L, T* object) {
   const ClassId& cls = ClassOf<T>();
-  if (!object || !PushMetatable(L, cls)) {
+  if (!object) {
     lua_pushnil(L);
     return;
   }
   auto* h = static_cast<Header*>(lua_newuserdata(L, sizeof(Header)));
   *h = Header{object, &cls, cls.tagOf ? cls.tagOf(object) : 0, nullptr, kMagic};
-  lua_insert(L, -2);
-  lua_setmetatable(L, -2);
+  SetClassMetatable(L, cls);
 }
 
 template <class T> void PushCopy(lua_State* L, const T& value) {
   static_assert(alignof(T) <= 16, "over-aligned value class");
   const ClassId& cls = ClassOf<T>();
-  if (!PushMetatable(L, cls)) {
-    lua_pushnil(L);
-    return;
-  }
   void* block = lua_newuserdata(L, kPayloadOffset + sizeof(T));
   void* payload = static_cast<char*>(block) + kPayloadOffset;
   new (payload) T(value);
   auto* h = static_cast<Header*>(block);
   void (*destroy)(void*) = [](void* p) { static_cast<T*>(p)->~T(); };
   *h = Header{payload, &cls, 0, cls.finalize ? destroy : nullptr, kMagic};
-  lua_insert(L, -2);
-  lua_setmetatable(L, -2);
+  SetClassMetatable(L, cls);
 }
 
 // ---- Conversion of C++ values to and from the Lua stack ----------------------------------------

@@ -4,11 +4,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <set>
 #include <sstream>
-#include <stb_image.h>
 #include <thread>
+#include <utility>
 
 #include "Utilities/Check.h"
 #include "Utilities/Paths.h"
@@ -108,42 +109,68 @@ std::vector<size_t> SliceSizes(size_t count, unsigned threads) {
 }
 
 void Decode(TextureRecord& record) {
-  std::FILE* file = std::fopen(HostPath(record.texture.filename_).c_str(), "rb");
-  if (!file)
+  ImageDecoder::Arena scratch;
+  ImageDecoder::Image image = ImageDecoder::DecodeFile(scratch, record.texture.filename_);
+  if (!image.pixels)
     return;
-  int width = 0, height = 0, components = 0;
-  unsigned char* pixels = stbi_load_from_file(file, &width, &height, &components, 4);
-  std::fclose(file);
+  size_t bytes = static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4;
+  auto* pixels = static_cast<unsigned char*>(std::malloc(bytes));
   if (!pixels)
     return;
-  record.width = width;
-  record.height = height;
+  std::memcpy(pixels, image.pixels, bytes);
+  record.width = image.width;
+  record.height = image.height;
   record.pixels = pixels;
 }
 
-void DecodeAll(const std::vector<TextureRecord*>& records, unsigned threads) {
+namespace {
+// Room for decoding a small image; larger ones get scratch memory of their own.
+constexpr size_t kScratchStart = size_t(1) << 20;
+
+// One worker's slice: each image is decoded in scratch memory that the next one reuses, its
+// pixels made in `kept`, which outlives the worker.
+void DecodeSlice(TextureRecord* const* records, size_t count, ImageDecoder::Arena& kept) {
+  ImageDecoder::Arena scratch;
+  scratch.Borrow(kept, kScratchStart);
+  for (size_t i = 0; i < count; ++i) {
+    TextureRecord& record = *records[i];
+    scratch.Reset();
+    ImageDecoder::Image image = ImageDecoder::DecodeFile(scratch, record.texture.filename_, &kept);
+    if (!image.pixels)
+      continue;
+    record.width = image.width;
+    record.height = image.height;
+    record.pixels = image.pixels;
+  }
+}
+} // namespace
+
+std::vector<ImageDecoder::Arena> DecodeAll(const std::vector<TextureRecord*>& records,
+                                           unsigned threads) {
   std::vector<size_t> slices = SliceSizes(records.size(), threads);
+  std::vector<ImageDecoder::Arena> kept(slices.size());
   std::vector<std::thread> workers;
   workers.reserve(slices.size());
+  // The calling thread is the last slice's worker rather than waiting idle for the others.
   size_t start = 0;
-  for (size_t size : slices) {
-    workers.emplace_back([&records, start, size] {
-      for (size_t i = start; i < start + size; ++i)
-        Decode(*records[i]);
-    });
-    start += size;
+  for (size_t i = 0; i + 1 < slices.size(); ++i) {
+    workers.emplace_back(DecodeSlice, records.data() + start, slices[i], std::ref(kept[i]));
+    start += slices[i];
   }
+  if (!slices.empty())
+    DecodeSlice(records.data() + start, slices.back(), kept.back());
   for (std::thread& worker : workers)
     worker.join();
+  return kept;
 }
 
 namespace {
+// Hands the decoded record to the upload; its pixels are not its own to free.
 void Finish(TextureRecord& record, const Upload& upload) {
   if (!record.pixels)
     return;
   if (upload)
     upload(record);
-  stbi_image_free(record.pixels);
   record.pixels = nullptr;
 }
 } // namespace
@@ -164,10 +191,17 @@ bool Load(const std::string& listPath, unsigned threads,
   if (threads == 0)
     threads = std::thread::hardware_concurrency();
   if (threads <= 1) {
+    ImageDecoder::Arena scratch;
     for (Entry& entry : entries) {
       TextureRecord record;
       record.texture = entry.texture;
-      Decode(record);
+      scratch.Reset();
+      ImageDecoder::Image image = ImageDecoder::DecodeFile(scratch, record.texture.filename_);
+      if (image.pixels) {
+        record.width = image.width;
+        record.height = image.height;
+        record.pixels = image.pixels;
+      }
       Finish(record, upload);
       names.push_back(entry.name);
       table.emplace(entry.name, record);
@@ -184,7 +218,7 @@ bool Load(const std::string& listPath, unsigned threads,
     records.push_back(&record);
     names.push_back(entry.name);
   }
-  DecodeAll(records, threads);
+  std::vector<ImageDecoder::Arena> pixels = DecodeAll(records, threads);
   for (TextureRecord* record : records)
     Finish(*record, upload);
   return true;

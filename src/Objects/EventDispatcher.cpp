@@ -29,11 +29,16 @@ EventDispatcher::EventMap& EventDispatcher::SpaceEntry(Space* space) {
   return it->second;
 }
 
+const std::string* EventDispatcher::Intern(const std::string& function) {
+  return &*functionNames.insert(function).first;
+}
+
 void EventDispatcher::Connect(EventHandler* handler, const std::string& function,
                               const std::string& eventName) {
   if (!handler)
     return;
-  SpaceEntry(HandlerSpace(handler))[eventName].push_back({function, handler});
+  Connection record{Intern(function), handler, handler->FunctionKey(function)};
+  SpaceEntry(HandlerSpace(handler))[eventName].push_back(record);
 }
 
 void EventDispatcher::Erase(std::vector<Connection>& records, size_t at) {
@@ -58,7 +63,7 @@ void EventDispatcher::Disconnect(EventHandler* handler, const std::string& funct
     return;
   auto& list = records->second;
   for (size_t i = 0; i < list.size(); ++i)
-    if (list[i].handler == handler && list[i].function == function) {
+    if (list[i].handler == handler && *list[i].function == function) {
       Erase(list, i);
       return;
     }
@@ -87,9 +92,9 @@ void EventDispatcher::Deliver(Space* space, EventMap& events, PolyEventBase& eve
   ++deliveryDepth;
   for (size_t i = 0; i < count && i < list.size(); ++i) {
     // A copy: the handler may connect and so move the vector while it runs.
-    Connection record = list[i];
+    const Connection record = list[i];
     if (record.handler)
-      record.handler->HandleEvent(event, record.function);
+      record.handler->HandleKeyedEvent(event, *record.function, record.key);
   }
   --deliveryDepth;
   if (deliveryDepth == 0 && needsSweep)

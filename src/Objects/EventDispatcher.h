@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "Utilities/Singleton.h"
@@ -9,9 +10,12 @@ class EventHandler;
 class PolyEventBase;
 class Space;
 
+// A small plain record, so a delivery copies it for nothing: the name lives once in the
+// dispatcher for all connections that use it.
 struct Connection {
-  std::string function;
+  const std::string* function = nullptr;
   EventHandler* handler = nullptr; // null once disconnected during a delivery
+  int key = 0;                     // the handler's FunctionKey for the name
 };
 
 // Keeps the script connections per space and event name and delivers events to them.
@@ -45,6 +49,7 @@ public:
 
 private:
   EventMap& SpaceEntry(Space* space);
+  const std::string* Intern(const std::string& function);
   void Deliver(Space* space, EventMap& events, PolyEventBase& event, const std::string& eventName);
   void Erase(std::vector<Connection>& records, size_t at);
   void Sweep();
@@ -56,6 +61,8 @@ private:
   std::vector<EventHandler*> goneDuringShutdown;
   // Spaces deleted during a delivery; their entries are erased once no walk is running.
   std::vector<Space*> forgotten;
+  // Every function name ever connected; a node set, so the names never move.
+  std::unordered_set<std::string> functionNames;
   int deliveryDepth = 0;
   int shutdownDepth = 0;
   bool needsSweep = false;

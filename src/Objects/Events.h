@@ -26,7 +26,7 @@ template <class T> class EventBase : public PolyEventBase {
 public:
   void PushToHandler(lua_State* L, LuaComponent* handler) override {
     PushHandlerTable(L, handler);
-    PushCopy(L);
+    lb::PushCopy<T>(L, static_cast<const T&>(*this));
     StoreEventInTable(L);
   }
   void PushCopy(lua_State* L) const override { lb::PushCopy<T>(L, static_cast<const T&>(*this)); }

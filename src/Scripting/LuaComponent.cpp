@@ -199,6 +199,10 @@ void LuaComponent::Reload() {
 }
 
 void LuaComponent::Call(const std::string& function, int nargs) {
+  CallKeyed(function, 0, nargs);
+}
+
+void LuaComponent::CallKeyed(const std::string& function, int key, int nargs) {
   lua_State* L = State();
   if (!L)
     return;
@@ -214,13 +218,23 @@ void LuaComponent::Call(const std::string& function, int nargs) {
     lua_rawgeti(L, LUA_REGISTRYINDEX, instanceRef);
   else
     lua_pushnil(L);
-  if (!lua_istable(L, -1)) {
+  CallIn(L, lua_gettop(L), function, key, base, nargs);
+}
+
+void LuaComponent::CallIn(lua_State* L, int table, const std::string& function, int key, int base,
+                          int nargs) {
+  if (!lua_istable(L, table)) {
     std::fprintf(stderr, "Error: %s.lua instance has not been loaded %s cannot be called!\n",
                  m_Name.c_str(), function.c_str());
     lua_settop(L, base);
     return;
   }
-  lua_getfield(L, -1, function.c_str());
+  if (key > 0) {
+    lua_rawgeti(L, LUA_REGISTRYINDEX, key);
+    lua_gettable(L, table);
+  } else {
+    lua_getfield(L, table, function.c_str());
+  }
   if (!lua_isfunction(L, -1)) {
     std::fprintf(stderr, "Error: %s.lua  does not contain a function %s, call terminated!\n",
                  m_Name.c_str(), function.c_str());
@@ -230,22 +244,33 @@ void LuaComponent::Call(const std::string& function, int nargs) {
   for (int i = 1; i <= nargs; ++i)
     lua_pushvalue(L, base + i);
   if (lua_pcall(L, nargs, 0, 0) != 0) {
-    // Even if the failing script released this component, its deletion waits for this scope.
+    // Even if the failing script released this component, its deletion waits for the caller's
+    // scope.
     std::printf("Error: %s <-----> %s\n", path.c_str(), ErrorText(L, -1));
     std::fflush(stdout);
   }
   lua_settop(L, base);
 }
 
+int LuaComponent::FunctionKey(const std::string& function) {
+  return LuaEngine::ms_Singleton && State() ? LuaEngine::ms_Singleton->NameKey(function) : 0;
+}
+
 void LuaComponent::HandleEvent(PolyEventBase& event, const std::string& function) {
+  HandleKeyedEvent(event, function, 0);
+}
+
+void LuaComponent::HandleKeyedEvent(PolyEventBase& event, const std::string& function, int key) {
   lua_State* L = State();
   if (!L || released)
     return;
   CallScope scope(this);
   int top = lua_gettop(L);
-  event.PushToHandler(L, this); // the instance table and the event copy, stored as `event`
-  Call(function, 1);            // consumes the copy
-  lua_settop(L, top);           // and the table
+  // The instance table (nil without one) and the event copy, stored as its field "event". The
+  // call then finds the function in that same table: nothing has run since it was pushed.
+  event.PushToHandler(L, this);
+  CallIn(L, top + 1, function, key, top + 1, 1);
+  lua_settop(L, top);
 }
 
 GameObject* LuaComponent::GetOwner() const {

@@ -76,6 +76,8 @@ public:
   int HandlerSpaceIndex() const override { return spaceIndex; }
   void HandleEvent(PolyEventBase& event, const std::string& function) override;
   void CallFunction(const std::string& function) override { Call(function, 0); }
+  int FunctionKey(const std::string& function) override;
+  void HandleKeyedEvent(PolyEventBase& event, const std::string& function, int key) override;
 
   std::string m_Name;
   int instanceRef = 0;
@@ -90,6 +92,11 @@ public:
 private:
   friend struct CallScope;
   void ReleaseInstance();
+  // Call, finding the function through `key` (a LuaEngine::NameKey of its name) when not 0.
+  void CallKeyed(const std::string& function, int key, int nargs);
+  // The call operation's body, on the instance table at stack index `table`: calls its function
+  // with the nargs values above `base` and leaves the stack at `base`.
+  void CallIn(lua_State* L, int table, const std::string& function, int key, int base, int nargs);
   int activeCalls = 0;
   bool deletePending = false;
 };

@@ -75,6 +75,7 @@ void LuaEngine::Initialize() {
   lua_atpanic(L, &LuaPanic);
   lb::RegisterApi(L);
   lua_settop(L, 0);
+  eventKey = NameKey("event");
   lastCheck = std::chrono::steady_clock::now();
 }
 
@@ -126,6 +127,17 @@ int LuaEngine::LoadChunk(const std::string& path) {
   return 0;
 }
 
+int LuaEngine::NameKey(const std::string& name) {
+  if (!L)
+    return 0;
+  auto [it, made] = nameKeys.try_emplace(name, 0);
+  if (made) {
+    lua_pushlstring(L, name.data(), name.size());
+    it->second = luaL_ref(L, LUA_REGISTRYINDEX);
+  }
+  return it->second;
+}
+
 void LuaEngine::SetChunkRunning(const std::string& path, bool running) {
   auto it = chunks.find(path);
   if (it != chunks.end())
@@ -147,6 +159,8 @@ void LuaEngine::Shutdown() {
             LuaComponent::Release(entry.second);
         }
   chunks.clear();
+  nameKeys.clear();
+  eventKey = 0;
   closing = true;
   lua_close(L);
   L = nullptr;

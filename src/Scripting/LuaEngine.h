@@ -30,11 +30,18 @@ public:
   // while its chunk runs gets a fresh chunk rather than changing the running one's environment.
   void SetChunkRunning(const std::string& path, bool running);
 
+  // A registry reference to the name as a Lua string, made once per name and kept while the
+  // state lives, so code that looks the same name up again and again need not re-hash it.
+  // 0 without a state.
+  int NameKey(const std::string& name);
+
   lua_State* State() const { return L; }
   lua_State* L = nullptr;
   std::string scriptsFolder = "Scripts/";
   // True while the state is being closed: finalizers and destructors leave it alone.
   bool closing = false;
+  // NameKey("event"): the field in which each delivery leaves the event for the script.
+  int eventKey = 0;
   std::chrono::milliseconds reloadInterval{250};
 
 private:
@@ -44,6 +51,7 @@ private:
     int running = 0;
   };
   std::unordered_map<std::string, CachedChunk> chunks;
+  std::unordered_map<std::string, int> nameKeys;
   std::chrono::steady_clock::time_point lastCheck{};
 };
 

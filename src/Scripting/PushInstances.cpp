@@ -12,6 +12,7 @@
 #include "Particles/ParticleComponents.h"
 #include "Physics/RigidBody.h"
 #include "Scripting/LuaComponent.h"
+#include "Scripting/LuaEngine.h"
 
 namespace lb {
 #define VANTIX_PUSH_PTR(T) template void PushPtr<T>(lua_State*, T*);
@@ -71,6 +72,13 @@ void PushHandlerTable(lua_State* L, LuaComponent* handler) {
 void StoreEventInTable(lua_State* L) {
   if (!lua_istable(L, -2))
     return;
-  lua_pushvalue(L, -1);
-  lua_setfield(L, -3, "event");
+  int key = LuaEngine::ms_Singleton ? LuaEngine::ms_Singleton->eventKey : 0;
+  if (key > 0) {
+    lua_rawgeti(L, LUA_REGISTRYINDEX, key);
+    lua_pushvalue(L, -2);
+    lua_settable(L, -4);
+  } else {
+    lua_pushvalue(L, -1);
+    lua_setfield(L, -3, "event");
+  }
 }
