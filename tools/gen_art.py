@@ -458,6 +458,103 @@ patrol_unit.png s 64 1 0
 sentry.png s 64 1 0
 intent_arrow.png s 64 1 0
 """
+# ---- The screens: the game's cursor, menu highlight, panels, HUD buttons and the menu backdrop.
+
+def make_cursor():
+    """An arrow pointer with its tip at the top-left corner of a 32 x 32 image (the HUD places
+    the sprite so that corner is on the mouse point)."""
+    img = Image(32, 32)
+    outline = [(1, 1), (1, 25), (7, 19), (12, 29), (16, 27), (11, 18), (19, 18)]
+    polygon(img, outline, (20, 30, 40, 255))
+    inner = [(3, 5), (3, 21), (7.5, 16.5), (12.5, 26.5), (13.8, 25.8), (9, 16), (15, 16)]
+    polygon(img, inner, (230, 250, 255, 255))
+    img.save("cursor.png")
+
+
+def make_ui_bar():
+    """The menu highlight: a bar with soft ends and a bright rim; tinted by the menus."""
+    w, h = 256, 32
+    img = Image(w, h)
+    for y in range(h):
+        for x in range(w):
+            edge = min(x + 0.5, w - x - 0.5) / 24.0
+            fade = min(1.0, edge)
+            rim = y < 2 or y >= h - 2
+            a = (220 if rim else 130) * fade
+            img.put(x, y, (255, 255, 255, int(a)))
+    img.save("ui_bar.png")
+
+
+def make_ui_white():
+    img = Image(8, 8)
+    img.fill_rect(0, 0, 8, 8, (255, 255, 255, 255))
+    img.save("ui_white.png")
+
+
+def make_ui_button():
+    """A HUD button frame: a dark rounded panel with a light rim, 96 x 32."""
+    w, h, r = 96, 32, 8
+    img = Image(w, h)
+    for y in range(h):
+        for x in range(w):
+            dx = max(r - x, 0, x - (w - 1 - r))
+            dy = max(r - y, 0, y - (h - 1 - r))
+            d = math.hypot(dx, dy)
+            if d <= r:
+                rim = d > r - 2 or x < 2 or x >= w - 2 or y < 2 or y >= h - 2
+                img.put(x, y, (120, 200, 255, 230) if rim else (10, 25, 45, 200))
+    img.save("ui_button.png")
+
+
+def make_backdrop():
+    """The menu backdrop: a faint network of nodes and links on dark blue, 512 x 288."""
+    w, h = 512, 288
+    img = Image(w, h)
+    for y in range(h):
+        t = y / h
+        for x in range(w):
+            img.put(x, y, (int(6 + 8 * t), int(12 + 10 * t), int(28 + 16 * t), 255))
+    cols, rows = 9, 5
+    pts = {}
+    for j in range(rows):
+        for i in range(cols):
+            jitter = ((i * 37 + j * 91) % 17 - 8) * 1.5
+            pts[(i, j)] = (32 + i * 56 + jitter, 32 + j * 56 - jitter * 0.5)
+    line = (40, 80, 120, 255)
+    for (i, j), (x0, y0) in pts.items():
+        for (di, dj) in ((1, 0), (0, 1)):
+            if (i + di, j + dj) in pts and (i * 5 + j * 3 + di) % 4 != 0:
+                x1, y1 = pts[(i + di, j + dj)]
+                steps = int(max(abs(x1 - x0), abs(y1 - y0)))
+                for s in range(steps + 1):
+                    px = x0 + (x1 - x0) * s / steps
+                    py = y0 + (y1 - y0) * s / steps
+                    img.put(int(px), int(py), line)
+    for (x, y) in pts.values():
+        for yy in range(int(y) - 6, int(y) + 7):
+            for xx in range(int(x) - 6, int(x) + 7):
+                d = math.hypot(xx + 0.5 - x, yy + 0.5 - y)
+                if d <= 5.5:
+                    img.put(xx, yy, (60, 130, 190, 255) if d > 3 else (120, 190, 240, 255))
+    img.save("menu_backdrop.png")
+
+
+def make_screen_art():
+    make_cursor()
+    make_ui_bar()
+    make_ui_white()
+    make_ui_button()
+    make_backdrop()
+
+
+SCREEN_ART_LIST = """cursor.png s 32 1 0
+ui_bar.png s 256 1 0
+ui_white.png s 8 1 0
+ui_button.png s 96 1 0
+menu_backdrop.png s 512 1 0
+"""
+
+
 def make_spark():
     """A soft white dot for particles: emitters tint it, so it carries only brightness and a
     falling-off alpha."""
@@ -491,8 +588,9 @@ def main():
     make_patrol()
     make_game_pieces()
     make_spark()
+    make_screen_art()
     with open(os.path.join(ART, "sahatmftu.txt"), "w", newline="\n") as f:
-        f.write(ART_LIST + GAME_ART_LIST)
+        f.write(ART_LIST + GAME_ART_LIST + SCREEN_ART_LIST)
 
 
 if __name__ == "__main__":

@@ -12,7 +12,7 @@
 #include "Scripting/LuaEngine.h"
 #include "Systems/GraphicsEngine.h"
 
-int RunGame() {
+int RunGame(const GameHooks& hooks) {
   auto* engine = new Engine();
   auto* physics = new PhysicsEngine();
   auto* particles = new ParticleSystem();
@@ -26,8 +26,13 @@ int RunGame() {
   const char* start = std::getenv("VANTIX_START_LEVEL");
   if (Space* main = engine->GetSpace("Main"))
     main->LoadLevel(start && *start ? std::string("Node Levels\\") + start : Engine::kSplashLevel);
-  while (!engine->quit)
+  if (hooks.started)
+    hooks.started(*engine);
+  for (long frames = 1; !engine->quit; ++frames) {
     engine->Update();
+    if (hooks.frameDone)
+      hooks.frameDone(*engine, frames);
+  }
   engine->Shutdown();
   // The systems outlive the engine, as their objects may still be referenced at exit.
   delete engine;
