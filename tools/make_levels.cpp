@@ -1,6 +1,6 @@
-// Writes the levels that the program itself opens ("Node Levels\splash_KelvoLogo.level" and
-// "Node Levels\Paused.level") with the engine's own writer, and the particle demo level with its
-// two particle archetypes.
+// Writes the levels that the program itself opens (the splash, the main menu, the victory screen
+// and the pause screen) with the engine's own writer, and the particle demo level with its two
+// particle archetypes.
 //
 //   make_levels [data folder]     (default: the data folder of the source tree)
 #include <cstdio>
@@ -33,6 +33,47 @@ void AddText(GameObject* object, const char* text) {
   font->source_.filename_ = "Graphics\\Art\\font.png";
   font->SetText(text);
   font->align_ = 1; // centred
+}
+
+void AddSprite(GameObject* object, const char* file) {
+  auto* sprite = static_cast<Sprite*>(object->AddComponent("Sprite"));
+  sprite->source_.filename_ = std::string("Graphics\\Art\\") + file;
+}
+
+// The menu backdrop filling the default 10-unit-high view (its art is 512 x 288, 8 px a unit).
+void AddBackdrop(Space* space) {
+  AddSprite(Place(space, "Backdrop", {0.0f, 0.0f, 1.0f}, {0.28f, 0.28f, 0.0f}, 0),
+            "menu_backdrop.png");
+}
+
+// ---- The main menu: a title, the highlight bar and one text object per item, top to bottom.
+// The menu script finds the items by their names ("Item1", "Item2", ...).
+void PlaceMainMenu(Space* space) {
+  AddBackdrop(space);
+  AddText(Place(space, "Title", {0.0f, 3.0f, 1.0f}, {0.6f, 0.6f, 0.0f}, 3), "VANTIX");
+  AddSprite(Place(space, "Highlight", {0.0f, 0.0f, 1.0f}, {0.25f, 0.25f, 0.0f}, 1), "ui_bar.png");
+  const char* items[] = {"PLAY", "QUIT"};
+  for (int i = 0; i < 2; ++i) {
+    std::string name = "Item" + std::to_string(i + 1);
+    GameObject* item = Place(space, name.c_str(), {0.0f, 0.5f - 1.5f * static_cast<float>(i), 1.0f},
+                             {0.4f, 0.4f, 0.0f}, 3);
+    AddText(item, items[i]);
+  }
+  Place(space, "Menu", {0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 0.0f}, 0)->AddLuaComponent("MainMenu");
+}
+
+// ---- The victory screen: the script fills in the totals.
+void PlaceVictory(Space* space) {
+  AddBackdrop(space);
+  AddText(Place(space, "Title", {0.0f, 3.0f, 1.0f}, {0.6f, 0.6f, 0.0f}, 3), "NETWORK CLEARED");
+  const char* lines[] = {"Turns", "Credits", "Found"};
+  for (int i = 0; i < 3; ++i)
+    AddText(Place(space, lines[i], {0.0f, 1.0f - 1.2f * static_cast<float>(i), 1.0f},
+                  {0.35f, 0.35f, 0.0f}, 3),
+            "");
+  AddText(Place(space, "Prompt", {0.0f, -3.5f, 1.0f}, {0.25f, 0.25f, 0.0f}, 3), "PRESS ANY KEY");
+  Place(space, "Victory", {0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 0.0f}, 0)
+      ->AddLuaComponent("VictoryScreen");
 }
 
 // ---- The particle demo: a box ring, a fountain and a drift of simple particles.
@@ -129,6 +170,12 @@ int main(int argc, char** argv) {
   auto* sprite = static_cast<Sprite*>(logo->AddComponent("Sprite"));
   sprite->source_.filename_ = "Graphics\\Art\\kelvo_logo.png";
   AddText(Place(splash, "Title", {0.0f, -3.0f, 1.0f}, {0.6f, 0.6f, 0.0f}, 2), "VANTIX");
+  logo->AddLuaComponent("SplashScreen");
+
+  Space* menu = engine.CreateSpace("Menu");
+  PlaceMainMenu(menu);
+  Space* victory = engine.CreateSpace("Victory");
+  PlaceVictory(victory);
 
   Space* pause = engine.CreateSpace("Pause");
   AddText(Place(pause, "PauseText", {0.0f, 0.0f, 1.0f}, {0.5f, 0.5f, 0.0f}, 5), "PAUSED");
@@ -139,6 +186,8 @@ int main(int argc, char** argv) {
 
   ok = Save(splash, "Node Levels\\splash_KelvoLogo.level") && ok;
   ok = Save(pause, "Node Levels\\Paused.level") && ok;
+  ok = Save(menu, "Node Levels\\MainMenu.level") && ok;
+  ok = Save(victory, "Node Levels\\Victory.level") && ok;
   ok = Save(demo, "Node Levels\\ParticleDemo.level") && ok;
   return ok ? 0 : 1;
 }

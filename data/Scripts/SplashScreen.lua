@@ -1,0 +1,54 @@
+-- The splash screen: the logo and title fade in, hold and fade out with an ease; any key, mouse
+-- click or controller button skips it; then the main menu.
+local FadeIn, Hold, FadeOut = 1.0, 1.2, 1.0
+
+local t = 0
+local leaving = false
+
+function Initialize()
+  for _, name in ipairs({ "KeyIsTriggered", "MouseIsTriggered", "ControllerButtonDown" }) do
+    Events.GlobalLuaConnect(name, this, "OnSkip")
+  end
+  Events.GlobalLuaConnect("LogicUpdate", this, "OnLogicUpdate")
+  SetAlpha(0)
+end
+
+local function Leave()
+  if not leaving then
+    leaving = true
+    this.Space:ChangeLevel("MainMenu.level")
+  end
+end
+
+function SetAlpha(a)
+  local space = this.Space
+  for _, name in ipairs({ "Logo", "Title" }) do
+    local object = space and space:GetObjectByName(name)
+    local look = object and (object.Sprite or object.Font)
+    if look then
+      look.Alpha = math.floor(a + 0.5)
+    end
+  end
+end
+
+function OnSkip(event)
+  Leave()
+end
+
+function OnLogicUpdate(update)
+  if leaving then
+    return
+  end
+  t = t + update.dt
+  this.Elapsed = t
+  if t < FadeIn then
+    SetAlpha(Easing.easeInOutQuad(t, 0, 255, FadeIn))
+  elseif t < FadeIn + Hold then
+    SetAlpha(255)
+  elseif t < FadeIn + Hold + FadeOut then
+    SetAlpha(Easing.easeInOutQuad(t - FadeIn - Hold, 255, -255, FadeOut))
+  else
+    SetAlpha(0)
+    Leave()
+  end
+end
