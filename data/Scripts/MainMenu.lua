@@ -112,3 +112,6 @@ function OnMouseIsTriggered(event)
     end
   end
 end
+
+function Shutdown()
+end

@@ -52,3 +52,6 @@ function OnLogicUpdate(update)
     Leave()
   end
 end
+
+function Shutdown()
+end

@@ -30,3 +30,6 @@ function OnAny(event)
     this.Space:ChangeLevel("MainMenu.level")
   end
 end
+
+function Shutdown()
+end
