@@ -63,7 +63,7 @@ using Clock = std::chrono::steady_clock;
 struct Description {
   std::string path;
   std::string file; // the sound file, as the bank's folder and the event's file name
-  EventSpec spec;
+  EventSpec recipe;
   float busVolume = 1;
   bool loaded = false;
   Result failure = Result::Ok; // a remembered load failure
@@ -121,7 +121,7 @@ struct PathRecord {
 };
 
 struct EventRecord {
-  EventSpec spec;
+  EventSpec recipe;
   std::string folder;
 };
 
@@ -189,10 +189,10 @@ struct StudioState {
   }
 
   float Pitch(const Instance& in) const {
-    const EventSpec& spec = DescriptionOf(in).spec;
+    const EventSpec& recipe = DescriptionOf(in).recipe;
     float pitch = 1;
-    for (size_t i = 0; i < spec.parameters.size(); ++i) {
-      const ParameterSpec& p = spec.parameters[i];
+    for (size_t i = 0; i < recipe.parameters.size(); ++i) {
+      const ParameterSpec& p = recipe.parameters[i];
       if (p.effect == ParameterEffect::Pitch)
         pitch *= p.from + (p.to - p.from) * ParameterShare(p, in.parameters[i].current);
     }
@@ -201,9 +201,9 @@ struct StudioState {
 
   float Gain(const Instance& in) const {
     const Description& d = DescriptionOf(in);
-    float gain = in.volume * d.spec.volume * d.busVolume * in.fade;
-    for (size_t i = 0; i < d.spec.parameters.size(); ++i) {
-      const ParameterSpec& p = d.spec.parameters[i];
+    float gain = in.volume * d.recipe.volume * d.busVolume * in.fade;
+    for (size_t i = 0; i < d.recipe.parameters.size(); ++i) {
+      const ParameterSpec& p = d.recipe.parameters[i];
       if (p.effect == ParameterEffect::Volume)
         gain *= p.from + (p.to - p.from) * ParameterShare(p, in.parameters[i].current);
     }
@@ -212,11 +212,11 @@ struct StudioState {
 
   int64_t LoopStart(const Instance& in) const {
     const Description& d = DescriptionOf(in);
-    if (!d.spec.loop)
+    if (!d.recipe.loop)
       return 0;
     double share = 0;
-    for (size_t i = 0; i < d.spec.parameters.size(); ++i)
-      if (d.spec.parameters[i].effect == ParameterEffect::LoopStart)
+    for (size_t i = 0; i < d.recipe.parameters.size(); ++i)
+      if (d.recipe.parameters[i].effect == ParameterEffect::LoopStart)
         share = std::clamp(in.parameters[i].current, 0.0f, 1.0f);
     auto start = static_cast<int64_t>(share * static_cast<double>(d.format.frames));
     return std::clamp<int64_t>(start, 0, d.format.frames - 1);
@@ -231,7 +231,7 @@ struct StudioState {
       return d.failure;
     std::string problem;
     Result result;
-    if (d.spec.stream || !device) {
+    if (d.recipe.stream || !device) {
       SampleFile file;
       result = file.Open(d.file, problem);
       if (result == Result::Ok)
@@ -266,7 +266,7 @@ struct StudioState {
     const Voice& v = voices[in.voice];
     ALint offset = 0;
     alGetSourcei(v.source, AL_SAMPLE_OFFSET, &offset);
-    if (!DescriptionOf(in).spec.stream)
+    if (!DescriptionOf(in).recipe.stream)
       return offset;
     int64_t left = offset;
     for (const Block& b : in.queued) {
@@ -294,7 +294,7 @@ struct StudioState {
     int rewinds = 0; // a damaged loop region must not spin for ever
     while (!v.freeBuffers.empty() && !in.decodedToEnd) {
       if (in.decodeAt >= length) {
-        if (!d.spec.loop || ++rewinds > 2) {
+        if (!d.recipe.loop || ++rewinds > 2) {
           in.decodedToEnd = true;
           break;
         }
@@ -340,7 +340,7 @@ struct StudioState {
   void PlayFromPosition(Instance& in, Voice& v) {
     const Description& d = DescriptionOf(in);
     auto at = static_cast<int64_t>(in.position);
-    if (d.spec.stream) {
+    if (d.recipe.stream) {
       DetachStream(in, v);
       in.decodeAt = std::clamp<int64_t>(at, 0, d.format.frames);
       in.decodedToEnd = false;
@@ -360,12 +360,12 @@ struct StudioState {
     Instance& in = instances[index];
     Voice& v = voices[voiceIndex];
     const Description& d = DescriptionOf(in);
-    if (d.spec.stream && !OpenStream(in))
+    if (d.recipe.stream && !OpenStream(in))
       return;
     v.instance = static_cast<int>(index);
     in.voice = voiceIndex;
-    alSourcei(v.source, AL_BUFFER, d.spec.stream ? 0 : static_cast<ALint>(d.buffer));
-    alSourcei(v.source, AL_LOOPING, d.spec.loop && !d.spec.stream ? AL_TRUE : AL_FALSE);
+    alSourcei(v.source, AL_BUFFER, d.recipe.stream ? 0 : static_cast<ALint>(d.buffer));
+    alSourcei(v.source, AL_LOOPING, d.recipe.loop && !d.recipe.stream ? AL_TRUE : AL_FALSE);
     PlayFromPosition(in, v);
     in.restart = in.seek = false;
   }
@@ -376,7 +376,7 @@ struct StudioState {
     if (in.state != PlaybackState::Stopped) // a stopped source no longer knows where it ended
       in.position = LivePosition(in);
     Voice& v = voices[in.voice];
-    if (DescriptionOf(in).spec.stream)
+    if (DescriptionOf(in).recipe.stream)
       DetachStream(in, v);
     else {
       alSourceStop(v.source);
@@ -393,7 +393,7 @@ struct StudioState {
     Voice& v = voices[in.voice];
     const Description& d = DescriptionOf(in);
     in.position = LivePosition(in);
-    if (d.spec.stream) {
+    if (d.recipe.stream) {
       ALint processed = 0;
       alGetSourcei(v.source, AL_BUFFERS_PROCESSED, &processed);
       for (; processed > 0 && !in.queued.empty(); --processed) {
@@ -427,7 +427,7 @@ struct StudioState {
     auto length = static_cast<double>(d.format.frames);
     if (in.position < length)
       return;
-    if (!d.spec.loop) {
+    if (!d.recipe.loop) {
       End(in);
       return;
     }
@@ -437,11 +437,11 @@ struct StudioState {
   }
 
   void SeekParameters(Instance& in, float seconds) {
-    const EventSpec& spec = DescriptionOf(in).spec;
-    for (size_t i = 0; i < spec.parameters.size(); ++i) {
+    const EventSpec& recipe = DescriptionOf(in).recipe;
+    for (size_t i = 0; i < recipe.parameters.size(); ++i) {
       Parameter& p = in.parameters[i];
-      float step = spec.parameters[i].seek * seconds;
-      if (spec.parameters[i].seek <= 0 || std::fabs(p.target - p.current) <= step)
+      float step = recipe.parameters[i].seek * seconds;
+      if (recipe.parameters[i].seek <= 0 || std::fabs(p.target - p.current) <= step)
         p.current = p.target;
       else
         p.current += p.target > p.current ? step : -step;
@@ -458,7 +458,7 @@ struct StudioState {
     if (in.state != PlaybackState::Stopped && !placed)
       AdvanceVirtual(in, seconds);
     if (in.state == PlaybackState::Stopping) {
-      float fadeSeconds = static_cast<float>(DescriptionOf(in).spec.fadeoutMs) / 1000.0f;
+      float fadeSeconds = static_cast<float>(DescriptionOf(in).recipe.fadeoutMs) / 1000.0f;
       in.fade = fadeSeconds > 0 ? in.fade - seconds / fadeSeconds : 0.0f;
       if (in.fade <= 0) {
         in.fade = 0;
@@ -511,7 +511,7 @@ struct StudioState {
       Instance& in = instances[v.instance];
       alSourcef(v.source, AL_GAIN, Gain(in));
       alSourcef(v.source, AL_PITCH, Pitch(in));
-      if (!DescriptionOf(in).spec.stream)
+      if (!DescriptionOf(in).recipe.stream)
         continue;
       FillStream(in, v);
       ALint state = AL_STOPPED;
@@ -606,28 +606,28 @@ struct StudioState {
 
   // ---- banks ----
 
-  Result AddBank(const std::string& path, const BankSpec& spec) {
-    for (const BusSpec& bus : spec.buses)
+  Result AddBank(const std::string& path, const BankSpec& recipe) {
+    for (const BusSpec& bus : recipe.buses)
       if (buses.count(bus.path)) {
         Report(path, "bus \"" + bus.path + "\" is defined by another loaded bank already");
         return Result::MalformedBank;
       }
-    for (const PathSpec& p : spec.paths)
+    for (const PathSpec& p : recipe.paths)
       if (paths.count(p.path)) {
         Report(path, "\"" + p.path + "\" is named by " + paths[p.path].bank + " already");
         return Result::MalformedBank;
       }
-    for (const EventSpec& e : spec.events)
+    for (const EventSpec& e : recipe.events)
       if (events.count(e.id)) {
         Report(path, "event " + e.id + " is held by another loaded bank already");
         return Result::MalformedBank;
       }
-    for (const BusSpec& bus : spec.buses)
+    for (const BusSpec& bus : recipe.buses)
       buses[bus.path] = bus.volume;
-    for (const PathSpec& p : spec.paths)
+    for (const PathSpec& p : recipe.paths)
       paths[p.path] = {p.id, path};
     std::string folder = std::filesystem::path(path).parent_path().generic_string();
-    for (const EventSpec& e : spec.events)
+    for (const EventSpec& e : recipe.events)
       events[e.id] = {e, folder};
     banks.push_back({path});
     return Result::Ok;
@@ -711,13 +711,13 @@ Result Studio::LoadBankFile(const char* path, uint32_t, Bank* bank) {
   std::string text(kMaxBankBytes + 1, '\0');
   in.read(text.data(), static_cast<std::streamsize>(text.size()));
   text.resize(static_cast<size_t>(in.gcount()));
-  BankSpec spec;
+  BankSpec recipe;
   std::string problem;
-  if (!ReadBank(text, spec, problem)) {
+  if (!ReadBank(text, recipe, problem)) {
     state->Report(name, "not a bank: " + problem);
     return Result::MalformedBank;
   }
-  Result result = state->AddBank(name, spec);
+  Result result = state->AddBank(name, recipe);
   if (result != Result::Ok)
     return result;
   if (bank) {
@@ -752,16 +752,16 @@ Result Studio::GetEvent(const char* path, EventDescription* description) {
                             ", which no loaded events bank holds");
     return Result::EventNotFound;
   }
-  const EventSpec& spec = event->second.spec;
-  if (!state->buses.count(spec.bus)) {
-    state->Report(name, "plays on \"" + spec.bus + "\", which no loaded master bank defines");
+  const EventSpec& recipe = event->second.recipe;
+  if (!state->buses.count(recipe.bus)) {
+    state->Report(name, "plays on \"" + recipe.bus + "\", which no loaded master bank defines");
     return Result::EventNotFound;
   }
   Description d;
   d.path = name;
-  d.spec = spec;
-  d.file = event->second.folder.empty() ? spec.file : event->second.folder + "/" + spec.file;
-  d.busVolume = state->BusVolume(spec.bus);
+  d.recipe = recipe;
+  d.file = event->second.folder.empty() ? recipe.file : event->second.folder + "/" + recipe.file;
+  d.busVolume = state->BusVolume(recipe.bus);
   state->descriptions.push_back(std::move(d));
   auto index = static_cast<uint32_t>(state->descriptions.size() - 1);
   state->descriptionByPath[name] = index;
@@ -861,7 +861,7 @@ Result EventDescription::CreateInstance(EventInstance* instance) {
   in.generation = generation;
   in.live = true;
   in.description = index - 1;
-  for (const ParameterSpec& p : s.descriptions[index - 1].spec.parameters)
+  for (const ParameterSpec& p : s.descriptions[index - 1].recipe.parameters)
     in.parameters.push_back({p.initial, p.initial});
   instance->studio = studio;
   instance->index = slot;
@@ -989,8 +989,8 @@ Result EventInstance::GetParameter(const char* name, ParameterInstance* paramete
   if (!name || !parameter)
     return Result::InvalidArgument;
   const Description& d = studio->state->DescriptionOf(*in);
-  for (size_t i = 0; i < d.spec.parameters.size(); ++i)
-    if (d.spec.parameters[i].name == name) {
+  for (size_t i = 0; i < d.recipe.parameters.size(); ++i)
+    if (d.recipe.parameters[i].name == name) {
       parameter->studio = studio;
       parameter->instance = index;
       parameter->generation = generation;
@@ -1039,9 +1039,9 @@ Result ParameterInstance::SetValue(float value) {
   if (std::isnan(value))
     return Result::InvalidArgument;
   Instance& in = studio->state->instances[instance];
-  const ParameterSpec& spec = studio->state->DescriptionOf(in).spec.parameters[parameter];
-  in.parameters[parameter].target = std::clamp(value, spec.minimum, spec.maximum);
-  if (spec.seek <= 0)
+  const ParameterSpec& recipe = studio->state->DescriptionOf(in).recipe.parameters[parameter];
+  in.parameters[parameter].target = std::clamp(value, recipe.minimum, recipe.maximum);
+  if (recipe.seek <= 0)
     in.parameters[parameter].current = in.parameters[parameter].target;
   return Result::Ok;
 }

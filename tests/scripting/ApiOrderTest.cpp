@@ -47,8 +47,8 @@ TEST(ApiOrder, GlobalsAppearInTheOrderOfTheScriptApiList) {
   }
   lb::RegisterApi(L, &NoteNewGlobals, &observed);
 
-  std::vector<std::string> expected = {"LuaComponent", "LogicUpdate", "Coroutine",
-                                       "MakeCoroutine", "Events", "ReplayStuff"};
+  std::vector<std::string> expected = {"LuaComponent",  "LogicUpdate", "Coroutine",
+                                       "MakeCoroutine", "Events",      "ReplayStuff"};
   for (const std::string& name :
        Sorted({"keyIsDown", "keyIsNotDown", "keyIsTriggered", "keyIsUp", "mouseIsDown",
                "mouseIsNotDown", "mouseIsTriggered", "mouseIsUp"}))
@@ -57,8 +57,8 @@ TEST(ApiOrder, GlobalsAppearInTheOrderOfTheScriptApiList) {
   for (const std::string& name :
        Sorted({"KeyIsDown", "KeyIsTriggered", "KeyIsReleased", "MouseIsDown", "MouseIsTriggered",
                "MouseIsReleased", "MouseMoved", "MouseWheel", "ControllerAdded",
-               "ControllerRemoved", "ControllerButtonDown", "ControllerButtonUp",
-               "ControllerAxis", "WindowResized", "FocusLost", "FocusGained", "WindowClose"}))
+               "ControllerRemoved", "ControllerButtonDown", "ControllerButtonUp", "ControllerAxis",
+               "WindowResized", "FocusLost", "FocusGained", "WindowClose"}))
     expected.push_back(name);
   expected.insert(expected.end(),
                   {"Input", "GameObject", "Space", "Vector2D", "RigidBody", "CircleCollider",
@@ -68,8 +68,8 @@ TEST(ApiOrder, GlobalsAppearInTheOrderOfTheScriptApiList) {
   expected.insert(expected.end(), {"PatrolComponent", "PlayerComponent"});
   for (const std::string& name : Sorted({"AllObjectsCreated", "Siphon"}))
     expected.push_back(name);
-  expected.insert(expected.end(), {"Graphics", "Ping", "Engine", "ParticleEmitter",
-                                   "SimpleEmitter", "Font", "Sounds"});
+  expected.insert(expected.end(), {"Graphics", "Ping", "Engine", "ParticleEmitter", "SimpleEmitter",
+                                   "Font", "Sounds"});
   EXPECT_EQ(observed.order, expected);
   lua_close(L);
 }
