@@ -10,6 +10,7 @@
 #include "Editor/LevelEditor.h"
 #include "Gameplay/GameplayComponents.h"
 #include "Input/Input.h"
+#include "Objects/Camera.h"
 #include "Objects/EventDispatcher.h"
 #include "Objects/Events.h"
 #include "Objects/GameObject.h"
@@ -65,6 +66,9 @@ bool VideoAvailable() {
 // one and the pointer moves for them. Only the events a test pushes (marked with this window
 // id) reach the editor and the game.
 constexpr Uint32 kPushed = 0x7e57;
+// The test window's own size changes still arrive: a full-screen window may be created at one size
+// and settle at another, and the view follows it as in the game.
+Uint32 ownWindow = 0;
 
 int KeepPushedEvents(void*, SDL_Event* event) {
   switch (event->type) {
@@ -83,7 +87,8 @@ int KeepPushedEvents(void*, SDL_Event* event) {
   case SDL_MOUSEWHEEL:
     return event->wheel.windowID == kPushed;
   case SDL_WINDOWEVENT:
-    return event->window.windowID == kPushed;
+    return event->window.windowID == kPushed ||
+           (event->window.windowID == ownWindow && event->window.event == SDL_WINDOWEVENT_RESIZED);
   default:
     return 1;
   }
@@ -134,6 +139,7 @@ void EditorTest::SetUp() {
   testing::internal::CaptureStderr(); // the missing pause level is reported
   engine->Initialize();
   testing::internal::GetCapturedStderr();
+  ownWindow = SDL_GetWindowID(graphics->window);
   SDL_SetEventFilter(KeepPushedEvents, nullptr);
   main = engine->GetSpace("Main");
   main->m_Active = main->nextActive = true;
@@ -409,10 +415,19 @@ bool EditorTest::AnyNear(int x, int y, Rgb colour, int radius) const {
   return false;
 }
 
+// Through the editor's view and the viewport as they are, so a window that settled at another size
+// still maps world points where the engine draws them.
 int EditorTest::PixelX(float wx) const {
-  return static_cast<int>(static_cast<float>(frameWidth) / 2.0f + wx * 72.0f);
+  const Camera& view = graphics->defaultCameras[graphics->cameraIndex];
+  const GraphicsEngine::Viewport& port = graphics->CurrentViewport();
+  float ndc = (view.GetViewProjection() * glm::vec3(wx, 0.0f, 1.0f)).x;
+  return port.x + static_cast<int>((ndc + 1.0f) * 0.5f * static_cast<float>(port.width));
 }
 
 int EditorTest::PixelY(float wy) const {
-  return static_cast<int>(static_cast<float>(frameHeight) / 2.0f - wy * 72.0f);
+  const Camera& view = graphics->defaultCameras[graphics->cameraIndex];
+  const GraphicsEngine::Viewport& port = graphics->CurrentViewport();
+  float ndc = (view.GetViewProjection() * glm::vec3(0.0f, wy, 1.0f)).y;
+  int fromBottom = port.y + static_cast<int>((ndc + 1.0f) * 0.5f * static_cast<float>(port.height));
+  return frameHeight - fromBottom;
 }

@@ -79,7 +79,7 @@ protected:
   GameObject* PlaceNode(const std::string& name, float x, float y);
   Rgb Pixel(int x, int y) const;
   bool AnyNear(int x, int y, Rgb colour, int radius = 2) const;
-  // Window pixel of a world point through the default camera (72 pixels per unit).
+  // Window pixel of a world point through the editor's default camera and the current viewport.
   int PixelX(float wx) const;
   int PixelY(float wy) const;
 
