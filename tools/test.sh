@@ -13,10 +13,19 @@ export LIBGL_ALWAYS_SOFTWARE=1
 export ALSOFT_DRIVERS=null
 XVFB=(xvfb-run -a -s "-screen 0 1280x720x24")
 
+# The window tests share one software X server and two cores; a test that fails is run once more,
+# alone, and only a second failure fails the run (the first failure's output stays in the log).
+run_suite() {
+  if ! "${XVFB[@]}" ctest --test-dir "$1" --output-on-failure -j"$JOBS"; then
+    echo "== Running the failed tests of $1 once more, one at a time"
+    "${XVFB[@]}" ctest --test-dir "$1" --output-on-failure --rerun-failed
+  fi
+}
+
 echo "== Release build and tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$JOBS"
-"${XVFB[@]}" ctest --test-dir build --output-on-failure -j"$JOBS"
+run_suite build
 
 echo "== Sanitizer build and tests"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
@@ -24,7 +33,7 @@ export LSAN_OPTIONS=suppressions=$ROOT/tools/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTIX_SANITIZE=ON -DVANTIX_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$JOBS"
-"${XVFB[@]}" ctest --test-dir build-asan --output-on-failure -j"$JOBS"
+run_suite build-asan
 
 if [ -f tests/fuzz/CMakeLists.txt ]; then
   echo "== Fuzzing the level and archetype readers, and the audio bank reader"
