@@ -40,10 +40,13 @@ void AddSprite(GameObject* object, const char* file) {
   sprite->source_.filename_ = std::string("Graphics\\Art\\") + file;
 }
 
-// The menu backdrop filling the default 10-unit-high view (its art is 512 x 288, 8 px a unit).
+// The menu backdrop filling the default 10-unit-high view: a sprite is two units high at scale 1
+// and as wide as its art's aspect.
 void AddBackdrop(Space* space) {
-  AddSprite(Place(space, "Backdrop", {0.0f, 0.0f, 1.0f}, {0.28f, 0.28f, 0.0f}, 0),
-            "menu_backdrop.png");
+  GameObject* backdrop = Place(space, "Backdrop", {0.0f, 0.0f, 1.0f}, {5.0f, 5.0f, 0.0f}, 0);
+  AddSprite(backdrop, "menu_backdrop.png");
+  // Dimmed, so the menu's text stays the brightest thing on screen.
+  backdrop->Get<Sprite>("Sprite")->SetColor(90, 90, 100, 255);
 }
 
 // ---- The main menu: a title, the highlight bar and one text object per item, top to bottom.
@@ -51,7 +54,10 @@ void AddBackdrop(Space* space) {
 void PlaceMainMenu(Space* space) {
   AddBackdrop(space);
   AddText(Place(space, "Title", {0.0f, 3.0f, 1.0f}, {0.6f, 0.6f, 0.0f}, 3), "VANTIX");
-  AddSprite(Place(space, "Highlight", {0.0f, 0.0f, 1.0f}, {0.25f, 0.25f, 0.0f}, 1), "ui_bar.png");
+  GameObject* highlight = Place(space, "Highlight", {0.0f, 0.0f, 1.0f}, {0.25f, 0.25f, 0.0f}, 1);
+  AddSprite(highlight, "ui_bar.png");
+  highlight->Get<Sprite>("Sprite")->SetColor(40, 120, 200,
+                                             255); // the chosen item's white stands out
   const char* items[] = {"PLAY", "QUIT"};
   for (int i = 0; i < 2; ++i) {
     std::string name = "Item" + std::to_string(i + 1);
