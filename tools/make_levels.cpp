@@ -1,11 +1,12 @@
-// Writes the levels that the program itself opens (the splash, the main menu, the victory screen
-// and the pause screen) with the engine's own writer, and the particle demo level with its two
-// particle archetypes.
+// Writes the levels that the program itself opens (the splash, the main menu, the victory screen,
+// the pause screen, the HUD, the options and level select screens) with the engine's own writer,
+// and the particle demo level with its two particle archetypes.
 //
 //   make_levels [data folder]     (default: the data folder of the source tree)
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "Core/Engine.h"
 #include "Core/Space.h"
@@ -28,11 +29,13 @@ GameObject* Place(Space* space, const char* name, Vector2D at, Vector2D scale, i
   return object;
 }
 
-void AddText(GameObject* object, const char* text) {
+// Alignment 0 starts the text at the object, 1 centres it, 2 ends it there.
+Font* AddText(GameObject* object, const char* text, int align = 1) {
   auto* font = static_cast<Font*>(object->AddComponent("Font"));
   font->source_.filename_ = "Graphics\\Art\\font.png";
   font->SetText(text);
-  font->align_ = 1; // centred
+  font->align_ = align;
+  return font;
 }
 
 void AddSprite(GameObject* object, const char* file) {
@@ -40,32 +43,112 @@ void AddSprite(GameObject* object, const char* file) {
   sprite->source_.filename_ = std::string("Graphics\\Art\\") + file;
 }
 
-// The menu backdrop filling the default 10-unit-high view: a sprite is two units high at scale 1
-// and as wide as its art's aspect.
+// The menu backdrop filling the default 10-unit-high view: a sprite spans twice its scale in
+// height (and its art's aspect, 512 x 288, in width), dimmed so the text over it reads.
 void AddBackdrop(Space* space) {
   GameObject* backdrop = Place(space, "Backdrop", {0.0f, 0.0f, 1.0f}, {5.0f, 5.0f, 0.0f}, 0);
   AddSprite(backdrop, "menu_backdrop.png");
-  // Dimmed, so the menu's text stays the brightest thing on screen.
-  backdrop->Get<Sprite>("Sprite")->SetColor(90, 90, 100, 255);
+  backdrop->Get<Sprite>("Sprite")->color_ = {0.45f, 0.45f, 0.5f, 1.0f};
 }
 
-// ---- The main menu: a title, the highlight bar and one text object per item, top to bottom.
-// The menu script finds the items by their names ("Item1", "Item2", ...).
+// The highlight bar in the game's blue, so white text reads on it.
+void TintHighlight(Space* space) {
+  space->GetObjectByName("Highlight")->Get<Sprite>("Sprite")->color_ = {0.15f, 0.45f, 0.85f, 1.0f};
+}
+
+// A column of menu items ("Item1", "Item2", ... top to bottom, as the menu scripts find them)
+// from `top` down, with the highlight bar behind the first. Items and bar are drawn from layer
+// `z` up, so a screen over a level stays above it.
+void AddMenuItems(Space* space, const std::vector<const char*>& items, float top, float step,
+                  float textScale, Vector2D barScale, int z) {
+  AddSprite(Place(space, "Highlight", {0.0f, top, 1.0f}, barScale, z), "ui_bar.png");
+  TintHighlight(space);
+  for (size_t i = 0; i < items.size(); ++i) {
+    std::string name = "Item" + std::to_string(i + 1);
+    GameObject* item = Place(space, name.c_str(), {0.0f, top - step * static_cast<float>(i), 1.0f},
+                             {textScale, textScale, 0.0f}, z + 1);
+    AddText(item, items[i]);
+  }
+}
+
+// ---- The main menu: a title, the highlight bar and one text object per item.
 void PlaceMainMenu(Space* space) {
   AddBackdrop(space);
   AddText(Place(space, "Title", {0.0f, 3.0f, 1.0f}, {0.6f, 0.6f, 0.0f}, 3), "VANTIX");
-  GameObject* highlight = Place(space, "Highlight", {0.0f, 0.0f, 1.0f}, {0.25f, 0.25f, 0.0f}, 1);
-  AddSprite(highlight, "ui_bar.png");
-  highlight->Get<Sprite>("Sprite")->SetColor(40, 120, 200,
-                                             255); // the chosen item's white stands out
-  const char* items[] = {"PLAY", "QUIT"};
-  for (int i = 0; i < 2; ++i) {
-    std::string name = "Item" + std::to_string(i + 1);
-    GameObject* item = Place(space, name.c_str(), {0.0f, 0.5f - 1.5f * static_cast<float>(i), 1.0f},
-                             {0.4f, 0.4f, 0.0f}, 3);
-    AddText(item, items[i]);
-  }
+  AddMenuItems(space, {"PLAY", "LEVEL SELECT", "OPTIONS", "QUIT"}, 1.0f, 1.1f, 0.35f,
+               {0.3f, 0.25f, 0.0f}, 1);
   Place(space, "Menu", {0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 0.0f}, 0)->AddLuaComponent("MainMenu");
+}
+
+// ---- The pause screen, drawn over the level: a dimmed backdrop, a title and the menu.
+void PlacePause(Space* space) {
+  GameObject* dim = Place(space, "Dim", {0.0f, 0.0f, 1.0f}, {9.0f, 5.1f, 0.0f}, 7);
+  AddSprite(dim, "ui_white.png");
+  dim->Get<Sprite>("Sprite")->color_ = {0.0f, 0.02f, 0.06f, 0.72f};
+  AddText(Place(space, "Title", {0.0f, 2.6f, 1.0f}, {0.5f, 0.5f, 0.0f}, 9), "PAUSED");
+  AddMenuItems(space, {"RESUME", "RESTART", "OPTIONS", "MAIN MENU"}, 1.0f, 1.0f, 0.3f,
+               {0.25f, 0.22f, 0.0f}, 8);
+  Place(space, "PauseMenu", {0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 0.0f}, 0)
+      ->AddLuaComponent("PauseScreen");
+}
+
+// ---- The options screen (from the menu in the Main space, from the pause screen in the Pause
+// space, so it is drawn from layer 7 up with a backdrop of its own). The script writes the
+// items' texts.
+void PlaceOptions(Space* space) {
+  GameObject* dim = Place(space, "Dim", {0.0f, 0.0f, 1.0f}, {9.0f, 5.1f, 0.0f}, 7);
+  AddSprite(dim, "ui_white.png");
+  dim->Get<Sprite>("Sprite")->color_ = {0.0f, 0.03f, 0.08f, 0.9f};
+  AddText(Place(space, "Title", {0.0f, 3.2f, 1.0f}, {0.5f, 0.5f, 0.0f}, 9), "OPTIONS");
+  AddMenuItems(space, {"MUSIC", "EFFECTS", "MUTE", "FULL SCREEN", "BACK"}, 1.6f, 1.0f, 0.28f,
+               {0.34f, 0.22f, 0.0f}, 8);
+  AddText(Place(space, "Hint", {0.0f, -3.8f, 1.0f}, {0.16f, 0.16f, 0.0f}, 9),
+          "LEFT/RIGHT CHANGE   ENTER STEPS   ESCAPE GOES BACK");
+  Place(space, "Options", {0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 0.0f}, 0)
+      ->AddLuaComponent("OptionsScreen");
+}
+
+// ---- Level select: sixteen slots in two columns of eight (the script fills in the levels
+// reached and hides the rest) and Back under them.
+void PlaceLevelSelect(Space* space) {
+  AddBackdrop(space);
+  AddText(Place(space, "Title", {0.0f, 3.9f, 1.0f}, {0.4f, 0.4f, 0.0f}, 3), "LEVEL SELECT");
+  AddSprite(Place(space, "Highlight", {-4.0f, 2.8f, 1.0f}, {0.44f, 0.2f, 0.0f}, 1), "ui_bar.png");
+  TintHighlight(space);
+  for (int i = 0; i < 16; ++i) {
+    std::string name = "Item" + std::to_string(i + 1);
+    float x = i < 8 ? -4.0f : 4.0f;
+    float y = 2.8f - 0.8f * static_cast<float>(i % 8);
+    AddText(Place(space, name.c_str(), {x, y, 1.0f}, {0.2f, 0.2f, 0.0f}, 3), "");
+  }
+  AddText(Place(space, "BackItem", {0.0f, -3.9f, 1.0f}, {0.25f, 0.25f, 0.0f}, 3), "BACK");
+  Place(space, "Select", {0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 0.0f}, 0)->AddLuaComponent("LevelSelect");
+}
+
+// ---- The HUD, in the default view (10 units high, 16:9): two rows along the top edge and two
+// along the bottom edge, in the bands the level cameras leave free of nodes. The HUD script
+// writes every text.
+void PlaceHud(Space* space) {
+  const float left = -8.5f, right = 8.5f, top = 4.6f, second = 4.15f;
+  const Vector2D large{0.17f, 0.17f, 0.0f}, small{0.12f, 0.12f, 0.0f};
+  AddText(Place(space, "Level", {left, top, 1.0f}, large, 6), "LEVEL", 0);
+  AddText(Place(space, "Par", {right, top, 1.0f}, large, 6), "PAR", 2);
+  AddText(Place(space, "Credits", {left, second, 1.0f}, large, 6), "CREDITS", 0);
+  AddText(Place(space, "Keys", {-2.2f, second, 1.0f}, large, 6), "KEYS", 0);
+  for (int i = 0; i < 4; ++i) {
+    std::string name = "Key" + std::to_string(i + 1);
+    GameObject* key =
+        Place(space, name.c_str(), {-0.2f + 0.45f * static_cast<float>(i), second, 1.0f},
+              {0.17f, 0.17f, 0.0f}, 6);
+    AddSprite(key, "key.png");
+    key->Get<Sprite>("Sprite")->visible_ = false;
+  }
+  AddText(Place(space, "Turn", {right, second, 1.0f}, large, 6), "TURNS", 2);
+  Font* refusal = AddText(Place(space, "Refusal", {0.0f, -4.15f, 1.0f}, small, 6), "");
+  refusal->color_ = {1.0f, 0.45f, 0.4f, 1.0f};
+  Font* help = AddText(Place(space, "Help", {0.0f, -4.6f, 1.0f}, small, 6), "");
+  help->color_ = {0.75f, 0.85f, 0.95f, 1.0f};
+  Place(space, "Hud", {0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 0.0f}, 0)->AddLuaComponent("Hud");
 }
 
 // ---- The victory screen: the script fills in the totals.
@@ -184,7 +267,13 @@ int main(int argc, char** argv) {
   PlaceVictory(victory);
 
   Space* pause = engine.CreateSpace("Pause");
-  AddText(Place(pause, "PauseText", {0.0f, 0.0f, 1.0f}, {0.5f, 0.5f, 0.0f}, 5), "PAUSED");
+  PlacePause(pause);
+  Space* hud = engine.CreateSpace("Hud");
+  PlaceHud(hud);
+  Space* options = engine.CreateSpace("Options");
+  PlaceOptions(options);
+  Space* select = engine.CreateSpace("Select");
+  PlaceLevelSelect(select);
 
   Space* demo = engine.CreateSpace("Demo");
   bool ok = SaveParticleArchetypes(demo);
@@ -194,6 +283,9 @@ int main(int argc, char** argv) {
   ok = Save(pause, "Node Levels\\Paused.level") && ok;
   ok = Save(menu, "Node Levels\\MainMenu.level") && ok;
   ok = Save(victory, "Node Levels\\Victory.level") && ok;
+  ok = Save(hud, "Node Levels\\Hud.level") && ok;
+  ok = Save(options, "Node Levels\\Options.level") && ok;
+  ok = Save(select, "Node Levels\\LevelSelect.level") && ok;
   ok = Save(demo, "Node Levels\\ParticleDemo.level") && ok;
   return ok ? 0 : 1;
 }

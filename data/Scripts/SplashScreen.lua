@@ -1,5 +1,8 @@
 -- The splash screen: the logo and title fade in, hold and fade out with an ease; any key, mouse
--- click or controller button skips it; then the main menu.
+-- click or controller button skips it; then the main menu. The first screen of a run reads the
+-- progress file (applying the saved options) and loads the HUD.
+local S = dofile("Scripts/lib/Screens.lua")
+local P = dofile("Scripts/lib/Progress.lua")
 local FadeIn, Hold, FadeOut = 1.0, 1.2, 1.0
 
 local t = 0
@@ -11,12 +14,14 @@ function Initialize()
   end
   Events.GlobalLuaConnect("LogicUpdate", this, "OnLogicUpdate")
   SetAlpha(0)
+  P.Get()
+  S.EnsureHud()
 end
 
 local function Leave()
   if not leaving then
     leaving = true
-    this.Space:ChangeLevel("MainMenu.level")
+    this.Space:ChangeLevel(S.MenuLevel)
   end
 end
 

@@ -19,6 +19,12 @@ local listeners = {}
 function Initialize()
   Events.GlobalLuaConnect("AllObjectsCreated", this, "OnLevelLoaded")
   Events.GlobalLuaConnect("LogicUpdate", this, "OnUpdate")
+  dofile("Scripts/lib/Screens.lua").EnsureHud() -- the HUD shows what this publishes
+end
+
+-- The pause screen's own flag is set at once; the engine's pause flag follows a frame later.
+local function Paused()
+  return Engine.Paused or _G.VantixPaused == true
 end
 
 -- Called once per event connection when the level goes away: forget every piece, so nothing
@@ -595,15 +601,16 @@ function Act(action)
     end
     return
   end
-  if phase ~= "idle" or level == nil or Engine.Paused then
+  if phase ~= "idle" or level == nil or Paused() then
     return
   end
   Perform(action)
 end
 
 -- Restarting counts as being found in the totals.
+-- The pause screen's Restart closes the pause screen first.
 function Restart()
-  if phase ~= "idle" and phase ~= "busy" then
+  if (phase ~= "idle" and phase ~= "busy") or _G.VantixPaused == true then
     return
   end
   do
@@ -618,7 +625,7 @@ end
 
 -- Whether the player's actions are taken now (not paused, not over).
 function Accepting()
-  return (phase == "idle" or phase == "busy") and not Engine.Paused
+  return (phase == "idle" or phase == "busy") and not Paused()
 end
 
 -- The refusal a siphon would get on the player's node, or nil.

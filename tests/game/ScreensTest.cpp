@@ -1,6 +1,7 @@
 // The game's screens with the real scripts and real input events: the splash fades and is
-// skipped, the main menu moves its highlight and starts the first level or quits, and the
-// victory screen shows the run's totals and returns to the menu.
+// skipped, the main menu moves its highlight over Play, Level Select, Options and Quit and
+// starts the first level or quits, and the victory screen shows the run's totals and returns
+// to the menu.
 #include <algorithm>
 #include <filesystem>
 
@@ -96,12 +97,14 @@ TEST_F(ScreensTest, MenuHighlightWrapsWithArrowsAndWSAndQuitEndsTheProgram) {
   Tap(SDLK_DOWN);
   Frame();
   EXPECT_FLOAT_EQ(HighlightY(), ItemY("Item2"));
+  Tap(SDLK_s);
+  Tap(SDLK_s);
   Tap(SDLK_s); // past the last item back to the first
   Frame();
   EXPECT_FLOAT_EQ(HighlightY(), ItemY("Item1"));
   Tap(SDLK_w);
   Frame();
-  EXPECT_FLOAT_EQ(HighlightY(), ItemY("Item2"));
+  EXPECT_FLOAT_EQ(HighlightY(), ItemY("Item4"));
   EXPECT_EQ(LevelName(), "MainMenu.level");
   Tap(SDLK_RETURN);
   Frame();
@@ -113,7 +116,7 @@ TEST_F(ScreensTest, AClickOnAnItemChoosesIt) {
   Load("MainMenu.level");
   Frame();
   // The default view is 10 units high in a 1280 x 720 window: 72 pixels a unit, origin centred.
-  Click(640, 360 - static_cast<int>(ItemY("Item2") * 72.0f));
+  Click(640, 360 - static_cast<int>(ItemY("Item4") * 72.0f));
   Frame();
   EXPECT_TRUE(engine->quit);
   engine->quit = false;

@@ -1,0 +1,213 @@
+// The progress and options file ("Progress.txt"), the options screen and level select, with
+// the real scripts and real input events: values survive a restart of the engine, a malformed
+// file is a fresh start with one message naming it, a failed write keeps the old file, and
+// level select offers exactly the levels reached.
+#include <algorithm>
+#include <filesystem>
+
+#include "Binding/Binding.h"
+#include "GameFixture.h"
+#include "Graphics/Font.h"
+#include "Objects/GameObject.h"
+
+namespace {
+
+constexpr const char* kGood = "# VANTIX progress and options\nreached 3\nmusic 70\neffects 40\n"
+                              "mute 1\nfullscreen 0\nend\n";
+
+class ProgressTest : public GameTest {
+protected:
+  void SetUp() override {
+    GameTest::SetUp();
+    CopyGameData();
+  }
+  void Start() {
+    StartEngine();
+    // The window is full screen until a script toggles it; the headless engine has none.
+    ASSERT_EQ(
+        luaL_dostring(L, "__full = true Graphics = { IsFullScreen = function() return __full end, "
+                         "ToggleFullScreen = function() __full = not __full return __full end }"),
+        0);
+  }
+  void Restart() {
+    StopEngine();
+    Start();
+  }
+  std::string Get(const std::string& key) {
+    return Eval("dofile('Scripts/lib/Progress.lua').Get()." + key);
+  }
+  std::vector<std::string> Messages() {
+    std::vector<std::string> lines;
+    for (const std::string& line : Printed())
+      if (line.rfind("Progress.txt", 0) == 0)
+        lines.push_back(line);
+    return lines;
+  }
+  bool Heard(const std::string& sound) {
+    std::vector<std::string> heard = Sounds();
+    return std::find(heard.begin(), heard.end(), sound) != heard.end();
+  }
+  std::string Selected(const char* object, const char* script) {
+    lb::PushPtr(L, main->GetObjectByName(object)->GetLuaComponent(script));
+    lua_setglobal(L, "screen");
+    return Eval("screen.Selected");
+  }
+  int VisibleSlots() {
+    int n = 0;
+    for (int i = 1; i <= 16; ++i) {
+      GameObject* item = main->GetObjectByName(("Item" + std::to_string(i)).c_str());
+      if (item && item->Get<Font>("Font")->visible_)
+        ++n;
+    }
+    return n;
+  }
+};
+
+TEST_F(ProgressTest, AMissingFileIsAFreshStartAndReachingALevelIsKeptAcrossARestart) {
+  Start();
+  EXPECT_EQ(Get("reached"), "1");
+  EXPECT_EQ(Get("music"), "100");
+  EXPECT_TRUE(Messages().empty());
+  Load("Level04.level");
+  Frames(3);
+  EXPECT_EQ(Get("reached"), "4");
+  Load("Level02.level"); // going back never lowers it
+  Frames(3);
+  EXPECT_EQ(Get("reached"), "4");
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Progress.txt.tmp"));
+
+  Restart();
+  EXPECT_EQ(Get("reached"), "4");
+  Load("LevelSelect.level");
+  Frames(2);
+  EXPECT_EQ(VisibleSlots(), 4);
+  EXPECT_EQ(main->GetObjectByName("Item4")->Get<Font>("Font")->GetText(), "4 WATCHMAN");
+}
+
+TEST_F(ProgressTest, SavedOptionsAreAppliedAtStart) {
+  dir.Write("Progress.txt", kGood);
+  Start();
+  Load("splash_KelvoLogo.level");
+  Frame();
+  EXPECT_TRUE(Heard("SetMusicVolume:0.7"));
+  EXPECT_TRUE(Heard("SetSFXVolume:0.4"));
+  EXPECT_TRUE(Heard("SetSoundToggle:true"));
+  EXPECT_EQ(Eval("__full"), "false");
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(ProgressTest, AMalformedFileIsAFreshStartWithOneMessageAndNoCrash) {
+  const std::string cases[] = {
+      "garbage \x01\x02\xff\n",
+      "# VANTIX progress and options\nreached 3\nmusic 70\n", // cut short
+      "reached 99999999999999999999\nmusic 70\neffects 40\nmute 1\nfullscreen 0\nend\n",
+      "reached 3\nmusic loud\neffects 40\nmute 1\nfullscreen 0\nend\n",
+      "reached 3\nmusic 170\neffects 40\nmute 1\nfullscreen 0\nend\n",
+      "reached -2\nmusic 70\neffects 40\nmute 1\nfullscreen 0\nend\n",
+      "reached 3\nreached 4\nmusic 70\neffects 40\nmute 1\nfullscreen 0\nend\n",
+      "reached 3\nmusic 70\neffects 40\nmute 1\nend\n", // a field missing
+      std::string(100000, '7'),
+      "",
+  };
+  for (const std::string& text : cases) {
+    dir.Write("Progress.txt", text);
+    Start();
+    EXPECT_EQ(Get("reached"), "1") << text.substr(0, 60);
+    EXPECT_EQ(Get("music"), "100") << text.substr(0, 60);
+    std::vector<std::string> messages = Messages();
+    ASSERT_EQ(messages.size(), 1u) << text.substr(0, 60);
+    EXPECT_NE(messages[0].find("start fresh"), std::string::npos) << messages[0];
+    EXPECT_TRUE(Errors().empty()) << Errors().front();
+    // The game goes on: the menu and a level load.
+    Load("MainMenu.level");
+    Frame();
+    Load("Level01.level");
+    Frames(2);
+    EXPECT_EQ(State("Phase"), "idle");
+    StopEngine();
+  }
+}
+
+TEST_F(ProgressTest, AFailedWriteKeepsTheOldFile) {
+  dir.Write("Progress.txt", kGood);
+  std::filesystem::create_directories(dir.Path() / "Progress.txt.tmp"); // cannot be opened
+  Start();
+  Load("Level05.level");
+  Frames(3);
+  EXPECT_EQ(dir.Read("Progress.txt"), kGood);
+  std::vector<std::string> messages = Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("not saved"), std::string::npos) << messages[0];
+  EXPECT_EQ(Get("reached"), "5"); // this run still knows it
+}
+
+TEST_F(ProgressTest, OptionsChangeAtOnceAndAreKeptBetweenRuns) {
+  Start();
+  Load("MainMenu.level");
+  Frame();
+  Tap(SDLK_DOWN);
+  Tap(SDLK_DOWN);
+  Tap(SDLK_RETURN);
+  Frame();
+  ASSERT_EQ(LevelName(), "Options.level");
+  Frame();
+  ClearRecords();
+  Tap(SDLK_LEFT); // music 100 -> 90
+  Tap(SDLK_LEFT);
+  EXPECT_TRUE(Heard("SetMusicVolume:0.8"));
+  EXPECT_TRUE(Heard("PlaySound:hudbloop"));
+  Tap(SDLK_DOWN);
+  Tap(SDLK_a); // effects 90
+  EXPECT_TRUE(Heard("SetSFXVolume:0.9"));
+  Tap(SDLK_DOWN);
+  Tap(SDLK_RETURN); // mute on
+  EXPECT_TRUE(Heard("SetSoundToggle:true"));
+  Tap(SDLK_DOWN);
+  Tap(SDLK_SPACE); // full screen off
+  EXPECT_EQ(Eval("__full"), "false");
+  EXPECT_EQ(main->GetObjectByName("Item1")->Get<Font>("Font")->GetText(), "MUSIC 80%");
+  EXPECT_EQ(main->GetObjectByName("Item4")->Get<Font>("Font")->GetText(), "FULL SCREEN OFF");
+  Tap(SDLK_ESCAPE);
+  Frame();
+  EXPECT_EQ(LevelName(), "MainMenu.level");
+
+  Restart();
+  EXPECT_EQ(Get("music"), "80");
+  EXPECT_EQ(Get("effects"), "90");
+  EXPECT_EQ(Get("mute"), "1");
+  EXPECT_EQ(Get("fullscreen"), "0");
+  EXPECT_EQ(Eval("__full"), "false");
+  EXPECT_TRUE(Heard("SetMusicVolume:0.8"));
+  EXPECT_TRUE(Errors().empty()) << Errors().front();
+}
+
+TEST_F(ProgressTest, LevelSelectOffersTheLevelsReachedAndStartsTheChosenOne) {
+  dir.Write("Progress.txt", kGood);
+  Start();
+  Load("MainMenu.level");
+  Frame();
+  Tap(SDLK_DOWN);
+  Tap(SDLK_RETURN);
+  Frame();
+  ASSERT_EQ(LevelName(), "LevelSelect.level");
+  Frame();
+  EXPECT_EQ(VisibleSlots(), 3);
+  EXPECT_EQ(Selected("Select", "LevelSelect"), "Level01.level");
+  Tap(SDLK_UP); // wraps to Back
+  EXPECT_EQ(Selected("Select", "LevelSelect"), "back");
+  Tap(SDLK_UP);
+  EXPECT_EQ(Selected("Select", "LevelSelect"), "Level03.level");
+  ASSERT_EQ(luaL_dostring(L, "_G.VantixTotals = { turns = 9, found = 9 }"), 0);
+  Tap(SDLK_RETURN);
+  Frames(2);
+  EXPECT_EQ(LevelName(), "Level03.level");
+  EXPECT_EQ(Eval("_G.VantixTotals.turns .. ',' .. _G.VantixTotals.found"), "0,0");
+
+  Load("LevelSelect.level");
+  Frame();
+  Tap(SDLK_ESCAPE);
+  Frame();
+  EXPECT_EQ(LevelName(), "MainMenu.level");
+}
+
+} // namespace
