@@ -229,6 +229,7 @@ Scope& Scope::Namespace(const char* key) {
   }
   std::string full = Qualified(key);
   EnsureScopeMetatable(L, full);
+  detail::AddRow(RowKind::Namespace, Owner(), key);
   child = std::make_unique<Scope>(L, this, full, false);
   return *child;
 }
@@ -338,6 +339,10 @@ std::vector<std::pair<int, int>> ApiOrder() {
 
 void RegisterApi(lua_State* L, SectionObserver observer, void* context) {
   for (const SectionEntry& entry : SortedSections()) {
+    if (Recorder* recorder = ActiveRecorder()) {
+      recorder->section = entry.section;
+      recorder->position = entry.position;
+    }
     int top = lua_gettop(L);
     entry.bind(L);
     lua_settop(L, top);

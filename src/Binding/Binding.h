@@ -36,6 +36,7 @@
 // still hold them installs a liveness check (ClassId::tagOf / isAlive) so that stale references
 // raise an error instead of touching freed memory.
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <lua.hpp>
 #include <memory>
@@ -46,6 +47,7 @@
 #include <utility>
 #include <vector>
 
+#include "Binding/ApiRecord.h"
 #include "Binding/LuaPush.h"
 
 namespace lb {
@@ -410,6 +412,72 @@ void PushClosure(lua_State* L, lua_CFunction thunk, F f, const std::string& name
 }
 } // namespace detail
 
+// ---- Types as scripts see them, for the recorder of ApiRecord.h -------------------------------
+
+namespace detail {
+template <class T> ScriptType ScriptTypeOf() {
+  using U = Plain<T>;
+  if constexpr (std::is_void_v<U>)
+    return {"none"};
+  else if constexpr (std::is_same_v<U, bool>)
+    return {"boolean"};
+  else if constexpr (std::is_integral_v<U>)
+    return {"integer"};
+  else if constexpr (std::is_floating_point_v<U>)
+    return {"number"};
+  else if constexpr (std::is_same_v<U, std::string> || std::is_same_v<U, const char*> ||
+                     std::is_same_v<U, char*>)
+    return {"string"};
+  else if constexpr (std::is_pointer_v<U>)
+    return {"", &ClassOf<std::remove_cv_t<std::remove_pointer_t<U>>>()};
+  else
+    return {"", &ClassOf<U>()};
+}
+
+template <class V> std::string ValueText(const V& value) {
+  if constexpr (std::is_same_v<V, bool>) {
+    return value ? "true" : "false";
+  } else if constexpr (std::is_integral_v<V>) {
+    return std::to_string(static_cast<long long>(value));
+  } else if constexpr (std::is_floating_point_v<V>) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+    return text;
+  } else if constexpr (std::is_convertible_v<V, std::string>) {
+    return "\"" + std::string(value) + "\"";
+  } else {
+    return "";
+  }
+}
+
+// Argument and result types of a function called as f(...); raw functions have none.
+template <class F> struct FunctionTypes;
+template <class R, class... A> struct FunctionTypes<R (*)(A...)> {
+  static void Fill(ApiRow& row) {
+    row.args = {ScriptTypeOf<A>()...};
+    row.result = ScriptTypeOf<R>();
+  }
+};
+template <> struct FunctionTypes<int (*)(lua_State*)> {
+  static void Fill(ApiRow& row) { row.typed = false; }
+};
+
+// The same for a method called as obj:f(...): the object is not an argument.
+template <class T, class F> struct MethodTypes;
+template <class T, class C, class R, class... A> struct MethodTypes<T, R (C::*)(A...)> {
+  static void Fill(ApiRow& row) { FunctionTypes<R (*)(A...)>::Fill(row); }
+};
+template <class T, class C, class R, class... A> struct MethodTypes<T, R (C::*)(A...) const> {
+  static void Fill(ApiRow& row) { FunctionTypes<R (*)(A...)>::Fill(row); }
+};
+template <class T, class S, class R, class... A> struct MethodTypes<T, R (*)(S*, A...)> {
+  static void Fill(ApiRow& row) { FunctionTypes<R (*)(A...)>::Fill(row); }
+};
+template <class T> struct MethodTypes<T, int (*)(lua_State*, T*)> {
+  static void Fill(ApiRow& row) { row.typed = false; }
+};
+} // namespace detail
+
 // ---- Registration builders ---------------------------------------------------------------------
 
 class Scope;
@@ -417,14 +485,33 @@ class Scope;
 // A class being registered. Its metatable sits on top of the Lua stack, the class table below.
 template <class T> class ClassBuilder {
 public:
-  ClassBuilder(Scope& parent, lua_State* L, std::string name)
-      : parent(parent), L(L), name(std::move(name)) {}
+  ClassBuilder(Scope& parent, lua_State* L, std::string name, ApiRow* row)
+      : parent(parent), L(L), name(std::move(name)) {
+    if (Recorder* recorder = ActiveRecorder(); recorder && row)
+      classRow = static_cast<int>(row - recorder->rows.data());
+  }
+
+  // The description of the row registered last (see ApiRecord.h); costs nothing unless the
+  // registrations are being recorded.
+  ClassBuilder& Doc(std::string_view text) {
+    detail::AttachDoc(text);
+    return *this;
+  }
+  // The argument and result types of the row registered last, for raw methods and fallbacks.
+  ClassBuilder& Signature(std::initializer_list<const char*> args, const char* result) {
+    detail::AttachSignature(args, result);
+    return *this;
+  }
 
   template <class... A> ClassBuilder& Constructor() {
     lua_getmetatable(L, -2); // the class table's own metatable
     detail::PushClosure(L, &detail::CtorThunk<T, A...>::Call, 0, name);
     lua_setfield(L, -2, "__call");
     lua_pop(L, 1);
+    if (ApiRow* row = detail::AddRow(RowKind::Constructor, name, name)) {
+      row->args = {detail::ScriptTypeOf<A>()...};
+      row->result = detail::ScriptTypeOf<T>();
+    }
     return *this;
   }
 
@@ -432,6 +519,8 @@ public:
   template <class F> ClassBuilder& Method(const char* key, F f) {
     detail::PushClosure(L, &detail::MethodThunk<T, F>::Call, f, name + "." + key);
     SetIn("__methods", key);
+    if (ApiRow* row = detail::AddRow(RowKind::Method, name, key))
+      detail::MethodTypes<T, F>::Fill(*row);
     return *this;
   }
 
@@ -440,12 +529,14 @@ public:
     SetIn("__getters", key);
     detail::PushClosure(L, &detail::FieldThunk<T, V>::Set, member, name + "." + key);
     SetIn("__setters", key);
+    RecordProperty<V>(key, true);
     return *this;
   }
   template <class V> ClassBuilder& FieldRO(const char* key, V T::*member) {
     detail::PushClosure(L, &detail::FieldThunk<T, V>::Get, member, name + "." + key);
     SetIn("__getters", key);
     ClearIn("__setters", key);
+    RecordProperty<V>(key, false);
     return *this;
   }
 
@@ -454,6 +545,7 @@ public:
     detail::PushClosure(L, &detail::MethodThunk<T, G>::Call, get, name + "." + key);
     SetIn("__getters", key);
     ClearIn("__setters", key);
+    RecordGetter<G>(key, false);
     return *this;
   }
   template <class G, class S> ClassBuilder& Property(const char* key, G get, S set) {
@@ -461,11 +553,14 @@ public:
     SetIn("__getters", key);
     detail::PushClosure(L, &detail::MethodThunk<T, S>::Call, set, name + "." + key);
     SetIn("__setters", key);
+    RecordGetter<G>(key, true);
     return *this;
   }
 
   // A class-wide variable, reachable from every instance and from the class table.
   template <class V> ClassBuilder& StaticVariable(const char* key, V* variable) {
+    if (ApiRow* row = RecordProperty<V>(key, true))
+      row->value = detail::ValueText(*variable);
     auto get = &detail::VariableThunk<V>::Get;
     auto set = &detail::VariableThunk<V>::Set;
     // Instances call accessors as (self[, value]); drop self first.
@@ -497,6 +592,10 @@ public:
     else
       lua_pushnil(L);
     lua_setfield(L, -2, "__fallbackset");
+    if (ApiRow* row = detail::AddRow(RowKind::Fallback, name, "")) {
+      row->result = {"any"};
+      row->writable = set != nullptr;
+    }
     return *this;
   }
 
@@ -513,6 +612,8 @@ public:
   ClassBuilder& Equality() {
     lua_pushcfunction(L, &detail::Equal<T>);
     lua_setfield(L, -2, "__eq");
+    if (Recorder* recorder = ActiveRecorder(); recorder && classRow >= 0)
+      recorder->rows[static_cast<size_t>(classRow)].equality = true;
     return *this;
   }
 
@@ -536,10 +637,26 @@ private:
     lua_pushnil(L);
     SetIn(table, key);
   }
+  template <class V> ApiRow* RecordProperty(const char* key, bool writable) {
+    ApiRow* row = detail::AddRow(RowKind::Property, name, key);
+    if (row) {
+      row->result = detail::ScriptTypeOf<V>();
+      row->writable = writable;
+    }
+    return row;
+  }
+  template <class G> void RecordGetter(const char* key, bool writable) {
+    if (ApiRow* row = detail::AddRow(RowKind::Property, name, key)) {
+      detail::MethodTypes<T, G>::Fill(*row);
+      row->args.clear();
+      row->writable = writable;
+    }
+  }
 
   Scope& parent;
   lua_State* L;
   std::string name;
+  int classRow = -1; // the recorder's row of this class, when recording
 };
 
 // A namespace (or the global table) being registered; its table sits on top of the Lua stack.
@@ -551,9 +668,23 @@ public:
   Scope& Namespace(const char* key);
   Scope& End();
 
+  // The description of the row registered last (see ApiRecord.h); costs nothing unless the
+  // registrations are being recorded.
+  Scope& Doc(std::string_view text) {
+    detail::AttachDoc(text);
+    return *this;
+  }
+  // The argument and result types of the row registered last, for raw functions.
+  Scope& Signature(std::initializer_list<const char*> args, const char* result) {
+    detail::AttachSignature(args, result);
+    return *this;
+  }
+
   template <class F> Scope& Function(const char* key, F f) {
     detail::PushClosure(L, &detail::FreeThunk<F>::Call, f, Qualified(key));
     lua_setfield(L, -2, key);
+    if (ApiRow* row = detail::AddRow(RowKind::Function, Owner(), key))
+      detail::FunctionTypes<F>::Fill(*row);
     return *this;
   }
 
@@ -563,6 +694,7 @@ public:
     SetAccessor("__getters", key);
     lua_pushnil(L);
     SetAccessor("__setters", key);
+    RecordGetter<G>(key, false);
     return *this;
   }
   template <class G, class S> Scope& Property(const char* key, G get, S set) {
@@ -570,6 +702,7 @@ public:
     SetAccessor("__getters", key);
     detail::PushClosure(L, &detail::FreeThunk<S>::Call, set, Qualified(key));
     SetAccessor("__setters", key);
+    RecordGetter<G>(key, true);
     return *this;
   }
   template <class V> Scope& Variable(const char* key, V* variable) {
@@ -577,6 +710,11 @@ public:
     SetAccessor("__getters", key);
     detail::PushClosure(L, &detail::VariableThunk<V>::Set, variable, Qualified(key));
     SetAccessor("__setters", key);
+    if (ApiRow* row = detail::AddRow(RowKind::Property, Owner(), key)) {
+      row->result = detail::ScriptTypeOf<V>();
+      row->writable = true;
+      row->value = detail::ValueText(*variable);
+    }
     return *this;
   }
   template <class V> Scope& Constant(const char* key, V value) {
@@ -585,12 +723,17 @@ public:
     SetAccessor("__getters", key);
     lua_pushnil(L);
     SetAccessor("__setters", key);
+    if (ApiRow* row = detail::AddRow(RowKind::Constant, Owner(), key)) {
+      row->result = detail::ScriptTypeOf<V>();
+      row->value = detail::ValueText(value);
+    }
     return *this;
   }
 
   template <class T> ClassBuilder<T> Class(const char* key) {
     BeginClass(key, ClassOf<T>(), &GarbageCollect);
-    return ClassBuilder<T>(*this, L, Qualified(key));
+    ApiRow* row = detail::AddRow(RowKind::Class, Owner(), key);
+    return ClassBuilder<T>(*this, L, Qualified(key), row);
   }
 
   lua_State* State() const { return L; }
@@ -605,6 +748,15 @@ private:
   void SetAccessor(const char* table, const char* key);
   std::string Qualified(const char* key) const {
     return global || name.empty() ? std::string(key) : name + "." + key;
+  }
+  // This scope's name as the owner of the rows it records; empty for the global table.
+  std::string Owner() const { return global ? std::string() : name; }
+  template <class G> void RecordGetter(const char* key, bool writable) {
+    if (ApiRow* row = detail::AddRow(RowKind::Property, Owner(), key)) {
+      detail::FunctionTypes<G>::Fill(*row);
+      row->args.clear();
+      row->writable = writable;
+    }
   }
 
 protected:

@@ -66,33 +66,60 @@ void SetLength(Font* self, int n) {
 void BindGraphics(lua_State* L) {
   lb::Global(L)
       .Namespace("Graphics")
+      .Doc("The window and the default camera: the view of a level without a Camera object, and "
+           "of every level while the editor is open.")
       .Function("IsFullScreen", &IsFullScreen)
+      .Doc("True while the window is full-screen.")
       .Function("ToggleFullScreen", &ToggleFullScreen)
+      .Doc("Switches between full-screen and the 1280 × 720 window; returns true when now "
+           "full-screen.")
       .Function("CameraZoom", &CameraZoom)
+      .Doc("Sets the default camera's extent to its base extent times the factor (absolute, not "
+           "cumulative).")
       .Function("CameraMove", &CameraMove)
+      .Doc("(x, y): puts the default camera's centre at that world position.")
       .Function("CameraZoomGet", &CameraZoomGet)
+      .Doc("The default camera's zoom: its width over its base width.")
       .Function("CameraPosGetX", &CameraPosGetX)
+      .Doc("The x of the default camera's centre.")
       .Function("CameraPosGetY", &CameraPosGetY)
+      .Doc("The y of the default camera's centre.")
       .Function("SetBackgroundColor", &SetBackgroundColor)
+      .Doc("(r, g, b), each 0..255 (only the low 8 bits are used): the colour behind everything.")
       .End();
 }
 
 void BindSprite(lua_State* L) {
   lb::Global(L)
       .Class<Sprite>("Sprite")
+      .Doc("A picture drawn at its object's Transform (component \"Sprite\"); textures are the "
+           "names of the art list, e.g. \"node.png\".")
       .Plain()
       .Field("Visible", AsMemberOf<Sprite>(&Sprite::visible_))
+      .Doc("Whether it is drawn.")
       .Field("Flipx", AsMemberOf<Sprite>(&Sprite::flipx_))
+      .Doc("Mirrors the picture left to right.")
       .Field("Flipy", AsMemberOf<Sprite>(&Sprite::flipy_))
+      .Doc("Mirrors the picture top to bottom.")
       .Field("Animate", AsMemberOf<Sprite>(&Sprite::active_animation_))
+      .Doc("Whether the frames advance by themselves.")
       .Property("Current_Frame", &GetFrame<Sprite>, &SetFrame<Sprite>)
+      .Doc("The animation frame shown, from 0 (a negative number means 0).")
       .Method("SwapTexture", &Sprite::SwapTexture)
+      .Doc("Shows the art-list texture of that name (\"node_end.png\"), restarting its animation; "
+           "an unknown name changes nothing.")
       .Property("Red", &Sprite::GetRed, &Sprite::SetRed)
+      .Doc("The tint's red, 0..255; writing keeps the other channels.")
       .Property("Green", &Sprite::GetGreen, &Sprite::SetGreen)
+      .Doc("The tint's green, 0..255.")
       .Property("Blue", &Sprite::GetBlue, &Sprite::SetBlue)
+      .Doc("The tint's blue, 0..255.")
       .Property("Alpha", &Sprite::GetAlpha, &Sprite::SetAlpha)
+      .Doc("The opacity, 0 (invisible) to 255 (opaque).")
       .Method("SetColor", &Sprite::SetColor)
+      .Doc("(r, g, b, a), each 0..255 (clamped): the whole tint at once.")
       .Method("GetTexture", &Sprite::GetTexture)
+      .Doc("The texture's file path (\"Graphics\\Art\\node.png\").")
       .Equality()
       .End();
 }
@@ -100,20 +127,36 @@ void BindSprite(lua_State* L) {
 void BindFont(lua_State* L) {
   lb::Global(L)
       .Class<Font>("Font")
+      .Doc("A line of text drawn with a bitmap font at its object's Transform (component "
+           "\"Font\").")
       .Plain()
       .Field("Visible", AsMemberOf<Font>(&Font::visible_))
+      .Doc("Whether it is drawn.")
       .Field("Flipx", AsMemberOf<Font>(&Font::flipx_))
+      .Doc("Mirrors the picture left to right.")
       .Field("Flipy", AsMemberOf<Font>(&Font::flipy_))
+      .Doc("Mirrors the picture top to bottom.")
       .Field("Animate", AsMemberOf<Font>(&Font::active_animation_))
+      .Doc("The stored animation flag (text does not advance frames).")
       .Property("Current_frame", &GetFrame<Font>, &SetFrame<Font>)
+      .Doc("The frame number of the font picture (negative means 0).")
       .Method("SwapTexture", &Font::SwapTexture)
+      .Doc("Draws with the art-list font texture of that name; an unknown name changes nothing.")
       .Property("Red", &Font::GetRed, &Font::SetRed)
+      .Doc("The tint's red, 0..255; writing keeps the other channels.")
       .Property("Green", &Font::GetGreen, &Font::SetGreen)
+      .Doc("The tint's green, 0..255.")
       .Property("Blue", &Font::GetBlue, &Font::SetBlue)
+      .Doc("The tint's blue, 0..255.")
       .Property("Alpha", &Font::GetAlpha, &Font::SetAlpha)
+      .Doc("The opacity, 0 (invisible) to 255 (opaque).")
       .Property("Length", &GetLength, &SetLength)
+      .Doc("How many characters of `Text` are laid out; writing n keeps n modulo the text's "
+           "length, and writing `Text` resets it to the whole text.")
       .Property("Text", &Font::GetText, &Font::SetText)
+      .Doc("The text shown.")
       .Method("SetColor", &Font::SetColor)
+      .Doc("(r, g, b, a), each 0..255 (clamped): the whole tint at once.")
       .Equality()
       .End();
 }

@@ -89,11 +89,19 @@ void BindLuaComponent(lua_State* L) {
   };
   lb::Global(L)
       .Class<LuaComponent>("LuaComponent")
+      .Doc("A script component: one running instance of a script on one object (`this` in a "
+           "script).")
       .Plain()
       .Fallback(&ComponentGet, &ComponentSet)
+      .Doc("Reading gives the script's function of that name (callable from other scripts), "
+           "else the value stored under that name, else nil; writing stores a value on the "
+           "component (never in the script's own globals).")
       .Property("Name", &GetComponentName, &SetComponentName)
+      .Doc("The script name (its file name without `.lua`); writing renames without reloading.")
       .Property("Owner", &LuaComponent::GetOwner)
+      .Doc("The object the component belongs to; nil once that object is gone.")
       .Property("Space", &LuaComponent::GetSpace)
+      .Doc("The space of the owning object; nil without one.")
       .Equality()
       .End();
 }
@@ -101,45 +109,75 @@ void BindLuaComponent(lua_State* L) {
 void BindLogicUpdate(lua_State* L) {
   lb::Global(L)
       .Class<LogicUpdate>("LogicUpdate")
+      .Doc("The per-frame event \"LogicUpdate\", sent to every active space twice a frame.")
       .Plain()
       .Constructor<>()
+      .Doc("A new update with `dt` 0.1667; like every update made, it adds its `dt` to "
+           "`timePassed`.")
       .StaticVariable("timePassed", &LogicUpdate::timePassed)
+      .Doc("Shared by all updates (also `LogicUpdate.timePassed`): the total `dt` of every "
+           "update made so far, in seconds.")
       .Field("dt", &LogicUpdate::dt)
+      .Doc("The frame's time step in seconds.")
       .End();
 }
 
 void BindCoroutine(lua_State* L) {
   lb::Global(L)
       .Class<Coroutine>("Coroutine")
+      .Doc("A script function running on its own Lua thread, made by `MakeCoroutine`.")
       .Method("IsLooping", &Coroutine::IsLooping)
+      .Doc("True (the start) when the function starts again from the top after it returns.")
       .Method("ToggleLooping", &Coroutine::ToggleLooping)
+      .Doc("Flips looping and returns the new setting.")
       .Method("resume", &Resume)
+      .Doc("Runs the function, with the given values, until it yields (giving back the yielded "
+           "values), returns or fails; a failure prints a traceback and kills the coroutine.")
+      .Signature({"any..."}, "any...")
       .Method("IsDead", &Coroutine::IsDead)
+      .Doc("True after a failed resume: a dead coroutine never runs again.")
       .End();
 }
 
 void BindMakeCoroutine(lua_State* L) {
-  lb::Global(L).Function("MakeCoroutine", &MakeCoroutine);
+  lb::Global(L)
+      .Function("MakeCoroutine", &MakeCoroutine)
+      .Doc("A new looping coroutine that runs the function on its own thread; nothing runs "
+           "until its first `resume`.")
+      .Signature({"function"}, "Coroutine");
 }
 
 void BindEvents(lua_State* L) {
   lb::Global(L)
       .Namespace("Events")
+      .Doc("Connecting script functions to events by event name.")
       .Function("GlobalLuaConnect", &GlobalLuaConnect)
+      .Doc("(eventName, component, functionName): calls the component's function with the "
+           "event each time an event of that name is raised in an active space.")
       .Function("GlobalLuaDisconnect", &GlobalLuaDisconnect)
+      .Doc("(eventName, component, functionName): removes that connection.")
       .End();
 }
 
 void BindEasing(lua_State* L) {
   lb::Global(L)
       .Namespace("Easing")
+      .Doc("Easing curves, each (t, b, k, d): the value at time t of a change from b by k over "
+           "duration d; t outside 0..d extrapolates.")
       .Function("easeInSin", &Easing::easeInSin)
+      .Doc("k - k cos(t/d π/2) + b: slow start.")
       .Function("easeOutSin", &Easing::easeOutSin)
+      .Doc("k sin(t/d π/2) + b: slow end.")
       .Function("easeInOutSin", &Easing::easeInOutSin)
+      .Doc("b - k/2 (cos(π t/d) - 1): slow start and end.")
       .Function("easeInQuad", &Easing::easeInQuad)
+      .Doc("k (t/d)² + b.")
       .Function("easeOutQuad", &Easing::easeOutQuad)
+      .Doc("-k u (u - 2) + b with u = t/d.")
       .Function("easeInOutQuad", &Easing::easeInOutQuad)
+      .Doc("Quadratic in over the first half, out over the second.")
       .Function("easeLinear", &Easing::easeLinear)
+      .Doc("k t/d + b.")
       .End();
 }
 
