@@ -11,6 +11,8 @@ function Initialize()
   end
   Events.GlobalLuaConnect("LogicUpdate", this, "OnLogicUpdate")
   SetAlpha(0)
+  -- The first screen of the run brings up the game's cursor, which stays for the whole run.
+  dofile("Scripts/lib/Cursor.lua").Ensure()
 end
 
 local function Leave()
