@@ -2,6 +2,7 @@
 -- controller (moves, links, siphon held for a second, ping, wait, restart), and animates the
 -- probe (eased moves, the siphon gauge, refusals, being found, winning).
 local R = dofile("Scripts/lib/GameRules.lua")
+local C = dofile("Scripts/lib/Cursor.lua")
 
 local level = nil
 local me = nil -- the level table's player entry
@@ -9,18 +10,20 @@ local baseScale = nil
 local siphonHeld = nil -- seconds the siphon button has been held, or nil
 local flash = nil -- seconds into the refusal flash, or nil
 local pulse = nil
+local siphonByPad = false -- the siphon being held is the controller's A, not Space
 local bumpers = 0 -- controller bumpers held (they act as Left Shift)
+local stickX, stickY = 0, 0 -- the left stick's last reported axis values
 local stickArmed = true
-local windowW, windowH = 1280, 720
 
 local StickPress = 20000 -- axis value that counts as a push of the left stick
 local StickRelease = 8000
 
 function Initialize()
   for _, name in ipairs({ "KeyIsTriggered", "KeyIsReleased", "MouseIsTriggered", "ControllerButtonDown",
-    "ControllerButtonUp", "ControllerAxisMoved", "WindowResized", "LogicUpdate" }) do
+    "ControllerButtonUp", "ControllerAxisMoved", "ControllerRemoved", "WindowResized", "LogicUpdate" }) do
     Events.GlobalLuaConnect(name, this, "On" .. name)
   end
+  C.Ensure()
 end
 
 -- Called once per event connection when the level goes away.
@@ -137,7 +140,7 @@ local function Direction(d)
   Act({ kind = linking and "link" or "move", dir = d })
 end
 
-local function StartSiphon()
+local function StartSiphon(byPad)
   if siphonHeld ~= nil or not Accepting() then
     return
   end
@@ -146,6 +149,7 @@ local function StartSiphon()
     return
   end
   siphonHeld = 0
+  siphonByPad = byPad
   Sounds.SiphonSoundCall()
 end
 
@@ -154,6 +158,7 @@ local function StopSiphon()
     return
   end
   siphonHeld = nil
+  siphonByPad = false
   Sounds.SiphonSoundEnd()
   Tint(255, 255, 255, 255)
 end
@@ -173,7 +178,7 @@ function OnKeyIsTriggered(event)
   if KeyDirections[key] then
     Direction(KeyDirections[key])
   elseif key == Keys.Space then
-    StartSiphon()
+    StartSiphon(false)
   elseif key == Keys.F then
     Act({ kind = "ping" })
   elseif key == Keys.Tab then
@@ -212,7 +217,7 @@ function OnControllerButtonDown(event)
   if PadDirections[button] then
     Direction(PadDirections[button])
   elseif button == Pad.A then
-    StartSiphon()
+    StartSiphon(true)
   elseif button == Pad.Y then
     Act({ kind = "ping" })
   elseif button == Pad.X then
@@ -231,32 +236,47 @@ function OnControllerButtonUp(event)
   end
 end
 
--- The left stick moves once per push; it must come back near the centre before the next.
+-- The left stick moves once per push, along its stronger axis; both axes must come back near
+-- the centre before the next (a real stick reports small values on the other axis meanwhile).
 function OnControllerAxisMoved(event)
-  if level == nil or Engine.Paused then
-    return
-  end
   local axis, value = event.Axis, event.Value
-  if axis ~= ControllerInput.Axis.LStickX and axis ~= ControllerInput.Axis.LStickY then
+  if axis == ControllerInput.Axis.LStickX then
+    stickX = value
+  elseif axis == ControllerInput.Axis.LStickY then
+    stickY = value
+  else
     return
   end
-  if math.abs(value) < StickRelease then
+  if math.abs(stickX) < StickRelease and math.abs(stickY) < StickRelease then
     stickArmed = true
     return
   end
-  if not stickArmed or math.abs(value) < StickPress then
+  if level == nil or Engine.Paused or not stickArmed then
+    return
+  end
+  if math.max(math.abs(stickX), math.abs(stickY)) < StickPress then
     return
   end
   stickArmed = false
-  if axis == ControllerInput.Axis.LStickX then
-    Direction(value > 0 and R.Right or R.Left)
+  if math.abs(stickX) >= math.abs(stickY) then
+    Direction(stickX > 0 and R.Right or R.Left)
   else
-    Direction(value > 0 and R.Down or R.Up) -- stick y grows downwards
+    Direction(stickY > 0 and R.Down or R.Up) -- stick y grows downwards
+  end
+end
+
+-- A controller pulled out mid-game sends no releases: forget what it held, so the keyboard
+-- plays on as usual (no bumper left "held" turning moves into links, no siphon left running).
+function OnControllerRemoved(event)
+  bumpers = 0
+  stickX, stickY, stickArmed = 0, 0, true
+  if siphonByPad then
+    StopSiphon()
   end
 end
 
 function OnWindowResized(event)
-  windowW, windowH = event.XDim, event.YDim
+  C.SetWindowSize(event.XDim, event.YDim)
 end
 
 -- The view the level's camera frames: the network in the middle 70% of a 16:9 picture, as the
@@ -274,6 +294,7 @@ end
 -- Window pixels to world units, through the letter-boxed 16:9 viewport.
 local function ToWorld(px, py)
   local aspect = 16 / 9
+  local windowW, windowH = C.WindowSize()
   local vw, vh = windowW, math.floor(windowW / aspect + 0.5)
   if windowH < vh then
     vw, vh = math.floor(windowH * aspect + 0.5), windowH

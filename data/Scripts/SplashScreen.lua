@@ -16,6 +16,8 @@ function Initialize()
   SetAlpha(0)
   P.Get()
   S.EnsureHud()
+  -- The first screen of the run brings up the game's cursor, which stays for the whole run.
+  dofile("Scripts/lib/Cursor.lua").Ensure()
 end
 
 local function Leave()

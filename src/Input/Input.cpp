@@ -57,6 +57,20 @@ private:
   SDL_Haptic* haptic;
 };
 
+// Rumble through the controller's own motors: SDL drives many controllers (and its virtual
+// ones) without a haptic device, yet can still rumble them.
+class ControllerRumble : public RumbleDevice {
+public:
+  explicit ControllerRumble(SDL_GameController* pad) : controller(pad) {}
+  void Play(float strength, uint32_t milliseconds) override {
+    auto level = static_cast<Uint16>(std::lround(strength * 65535.0f));
+    SDL_GameControllerRumble(controller, level, level, milliseconds);
+  }
+
+private:
+  SDL_GameController* controller;
+};
+
 struct State {
   std::array<bool, kCodeSlots> down{};
   std::array<bool, kCodeSlots> triggered{};
@@ -126,6 +140,8 @@ void OpenController(int index) {
       else
         SDL_HapticClose(haptic);
     }
+    if (!state.rumble && SDL_GameControllerHasRumble(state.controller))
+      state.rumble = std::make_unique<ControllerRumble>(state.controller);
   }
   ControllerAdded added;
   added.Connected = state.controller != nullptr;

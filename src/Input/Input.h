@@ -63,7 +63,8 @@ bool ControllerConnected();
 void SimpleVibrate(float strength, uint32_t milliseconds);
 
 // Where rumble requests go. The controller search installs the SDL haptic device of the
-// controller it opens; another device can be installed to drive or watch rumble by other means.
+// controller it opens or, when SDL has none for it, the controller's own rumble; another device
+// can be installed to drive or watch rumble by other means.
 class RumbleDevice {
 public:
   virtual ~RumbleDevice() = default;

@@ -72,6 +72,25 @@ TEST_F(InputTest, TheControllerMovesWaitsSiphonsPingsLinksAndRestarts) {
   EXPECT_EQ(CountPrinted("level start Level01.level"), 1);
 }
 
+TEST_F(InputTest, ARealStickPushMovesOnceThoughItsOtherAxisJittersAndAPulledPadLeavesNothingHeld) {
+  LoadSource(kLevel);
+  Stick(SDL_CONTROLLER_AXIS_LEFTX, 30000);
+  Stick(SDL_CONTROLLER_AXIS_LEFTY, 300); // the other axis wobbles near the centre
+  Stick(SDL_CONTROLLER_AXIS_LEFTX, 31000);
+  RunUntilIdle();
+  EXPECT_EQ(StateInt("Turn"), 1);
+  Stick(SDL_CONTROLLER_AXIS_LEFTX, 0);
+  // A bumper down when the controller goes: the keyboard then moves, it does not link.
+  PadDown(SDL_CONTROLLER_BUTTON_LEFTSHOULDER);
+  SDL_Event removed{};
+  removed.type = SDL_CONTROLLERDEVICEREMOVED;
+  Input::HandleEvent(removed);
+  Tap(SDLK_RIGHT);
+  RunUntilIdle();
+  EXPECT_EQ(PlayerNodeId(), NodeId('b'));
+  EXPECT_TRUE(NodeOf('c')->RightLinked);
+}
+
 TEST_F(InputTest, AClickOnANeighbouringNodeMovesThereAClickElsewhereDoesNothing) {
   LoadSource(kLevel);
   // The network S c b E spans x = -3..3 around the centre of a 1280 x 720 window whose view is

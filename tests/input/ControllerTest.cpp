@@ -108,6 +108,44 @@ TEST_F(ControllerTest, RumbleIsClampedAndNeedsADevice) {
   Frame();
 }
 
+// A virtual controller with motors and no haptic device, as SDL's own drivers present most
+// controllers: every rumble request SDL passes on is logged as "<low> <high>".
+struct Motors {
+  std::vector<std::string> log;
+  static int Rumble(void* self, Uint16 low, Uint16 high) {
+    static_cast<Motors*>(self)->log.push_back(std::to_string(low) + " " + std::to_string(high));
+    return 0;
+  }
+};
+
+TEST_F(ControllerTest, AControllerWithMotorsButNoHapticDeviceStillRumbles) {
+  Motors motors;
+  SDL_VirtualJoystickDesc desc;
+  SDL_zero(desc);
+  desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+  desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+  desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+  desc.userdata = &motors;
+  desc.Rumble = &Motors::Rumble;
+  int index = SDL_JoystickAttachVirtualEx(&desc);
+  ASSERT_GE(index, 0) << SDL_GetError();
+  SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
+  Frame();
+  ASSERT_TRUE(Input::ControllerConnected());
+  EXPECT_TRUE(Input::HasRumbleDevice());
+  Input::SimpleVibrate(0.8f, 400);
+  Input::SimpleVibrate(3.0f, 100);
+  EXPECT_EQ(motors.log, (Strings{"52428 52428", "65535 65535"}));
+  // Unplugged, the device goes with it and rumble does nothing.
+  Detach(id);
+  Frame();
+  EXPECT_FALSE(Input::HasRumbleDevice());
+  motors.log.clear();
+  Input::SimpleVibrate(1.0f, 100);
+  EXPECT_TRUE(motors.log.empty());
+}
+
 // Start-up finds a controller that is already attached.
 class ControllerAtStartTest : public ::testing::Test {};
 
