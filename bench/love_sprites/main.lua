@@ -1,7 +1,7 @@
 -- The VANTIX sprite scene drawn by LÖVE, two ways: one draw call per sprite, or hand-batched
 -- (the four sheets packed into one atlas drawn through one SpriteBatch).
 --   love love_sprites DIR N PX FRAMES single|batch     prints "ms_per_frame X"
--- DIR holds sheet0..3.png and atlas.png, written by "bench_sprites art DIR".
+-- DIR holds Graphics/Art/sheet0..3.png and atlas.png, written by "bench_sprites art DIR".
 local dir, count, pixels, frames, mode
 
 local function readImage(path)
@@ -39,6 +39,12 @@ local function placements(n)
   return placed
 end
 
+-- A failure prints and ends the run instead of showing LÖVE's error screen.
+function love.errorhandler(message)
+  io.stderr:write("love_sprites: " .. tostring(message) .. "\n")
+  return nil
+end
+
 function love.load(args)
   dir, count, pixels, frames, mode = args[1], tonumber(args[2]), tonumber(args[3]),
     tonumber(args[4]), args[5]
@@ -60,7 +66,7 @@ function love.run()
     batch = love.graphics.newSpriteBatch(atlas, count, "stream")
   else
     for s = 0, 3 do
-      sheets[s] = readImage(dir .. "/sheet" .. s .. ".png")
+      sheets[s] = readImage(dir .. "/Graphics/Art/sheet" .. s .. ".png")
     end
     for f = 0, 3 do
       quads[f] = love.graphics.newQuad(f * 32, 0, 32, 32, 128, 32)

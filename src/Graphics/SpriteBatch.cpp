@@ -1,4 +1,4 @@
-// Batched sprite drawing: texture-array pages of same-sized images and instanced runs.
+// Batched sprite drawing: texture-array pages of same-sized images and runs drawn in one call.
 #include "Graphics/SpriteBatch.h"
 
 #include <GL/glew.h>
@@ -91,11 +91,12 @@ void SpriteBatch::MakeBuffers() {
   glGenBuffers(1, &instanceBuffer);
   glBindVertexArray(vertexArray);
   glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
-  for (GLuint attribute = 0; attribute < 6; ++attribute) {
+  for (GLuint attribute = 0; attribute < 7; ++attribute)
     glEnableVertexAttribArray(attribute);
-    glVertexAttribDivisor(attribute, 1);
-  }
+  glGenBuffers(1, &indexBuffer);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
   glBindVertexArray(0);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   bufferFloats = 0;
 }
@@ -108,13 +109,16 @@ void SpriteBatch::Release() {
       glDeleteVertexArrays(1, &vertexArray);
     if (instanceBuffer)
       glDeleteBuffers(1, &instanceBuffer);
+    if (indexBuffer)
+      glDeleteBuffers(1, &indexBuffer);
     if (program)
       glDeleteProgram(program);
   }
   pages.clear();
   slots.clear();
   pending.clear();
-  program = vertexArray = instanceBuffer = 0;
+  program = vertexArray = instanceBuffer = indexBuffer = 0;
+  indexQuads = 0;
   bufferFloats = frameOffset = 0;
   pendingPage = 0;
 }
@@ -183,7 +187,21 @@ void SpriteBatch::BeginFrame(std::size_t sprites) {
   drawCalls = 0;
   pending.clear();
   pendingPage = 0;
-  std::size_t need = sprites * kInstanceFloats;
+  std::size_t need = sprites * kSpriteFloats;
+  if (program && sprites > indexQuads) {
+    // The quads' indices (0 1 2 2 3 0 of each) never change: made once for the most sprites.
+    indexQuads = std::max(sprites, indexQuads * 2);
+    std::vector<unsigned> indices;
+    indices.reserve(indexQuads * 6);
+    for (unsigned k = 0; k < indexQuads; ++k)
+      for (unsigned corner : {0u, 1u, 2u, 2u, 3u, 0u})
+        indices.push_back(4 * k + corner);
+    glBindVertexArray(vertexArray);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                 static_cast<GLsizeiptr>(indices.size() * sizeof(unsigned)), indices.data(),
+                 GL_STATIC_DRAW);
+    glBindVertexArray(0);
+  }
   if (pending.capacity() < need)
     pending.reserve(need);
   if (program && need > bufferFloats) {
@@ -205,12 +223,16 @@ void SpriteBatch::Add(const Sprite& sprite, const glm::mat3& viewProjection) {
   glm::mat3 mvp = viewProjection * sprite.model;
   const float* v = sprite.vertices;
   const std::size_t stride = Sprite::kFloatsPerVertex;
-  // The quad's left and right x and the frame's two u are the sprite's own vertex floats.
-  const float instance[kInstanceFloats] = {
-      mvp[0][0], mvp[0][1], mvp[0][2], mvp[1][0], mvp[1][1],     mvp[1][2],
-      mvp[2][0], mvp[2][1], mvp[2][2], v[2],      v[3],          v[4],
-      v[5],      v[0],      v[stride], v[6],      v[stride + 6], slot.layer};
-  pending.insert(pending.end(), instance, instance + kInstanceFloats);
+  // Each corner: the MVP, then the sprite's own vertex floats (colour, position, texture
+  // coordinate), then the image's layer.
+  for (std::size_t corner = 0; corner < 4; ++corner) {
+    const float* c = v + corner * stride;
+    const float vertex[kVertexFloats] = {mvp[0][0], mvp[0][1], mvp[0][2], mvp[1][0], mvp[1][1],
+                                         mvp[1][2], mvp[2][0], mvp[2][1], mvp[2][2], c[2],
+                                         c[3],      c[4],      c[5],      c[0],      c[1],
+                                         c[6],      c[7],      slot.layer};
+    pending.insert(pending.end(), vertex, vertex + kVertexFloats);
+  }
 }
 
 void SpriteBatch::Flush(unsigned restoreProgram) {
@@ -219,7 +241,7 @@ void SpriteBatch::Flush(unsigned restoreProgram) {
       glUseProgram(restoreProgram);
     return;
   }
-  std::size_t count = pending.size() / kInstanceFloats;
+  std::size_t count = pending.size() / kSpriteFloats;
   if (frameOffset + pending.size() > bufferFloats) {
     // More sprites than the frame announced: start the storage over (GL keeps the old data for
     // the draws already made).
@@ -235,7 +257,7 @@ void SpriteBatch::Flush(unsigned restoreProgram) {
   glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
   glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(frameOffset * sizeof(float)),
                   static_cast<GLsizeiptr>(pending.size() * sizeof(float)), pending.data());
-  const GLsizei stride = kInstanceFloats * sizeof(float);
+  const GLsizei stride = kVertexFloats * sizeof(float);
   auto at = [&](std::size_t floats) {
     return reinterpret_cast<void*>((frameOffset + floats) * sizeof(float));
   };
@@ -243,12 +265,15 @@ void SpriteBatch::Flush(unsigned restoreProgram) {
   glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, at(3));
   glVertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, stride, at(6));
   glVertexAttribPointer(3, 4, GL_FLOAT, GL_FALSE, stride, at(9));
-  glVertexAttribPointer(4, 4, GL_FLOAT, GL_FALSE, stride, at(13));
-  glVertexAttribPointer(5, 1, GL_FLOAT, GL_FALSE, stride, at(17));
+  glVertexAttribPointer(4, 2, GL_FLOAT, GL_FALSE, stride, at(13));
+  glVertexAttribPointer(5, 2, GL_FLOAT, GL_FALSE, stride, at(15));
+  glVertexAttribPointer(6, 1, GL_FLOAT, GL_FALSE, stride, at(17));
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D_ARRAY, page.texture);
   glUniform1i(texLocation, 0);
-  glDrawArraysInstanced(GL_TRIANGLES, 0, 6, static_cast<GLsizei>(count));
+  // One plain indexed draw: the software rasteriser runs an instanced draw instance by
+  // instance, which costs more than the vertices it saves.
+  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count * 6), GL_UNSIGNED_INT, nullptr);
   ++drawCalls;
   glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
   glBindVertexArray(0);

@@ -10,7 +10,7 @@
 
 class Sprite;
 
-// Draws runs of sprites in one instanced call each. Every art image is also copied, with each of
+// Draws runs of sprites in one call each. Every art image is also copied, with each of
 // its mipmap levels, into a layer of a texture array holding the images of its size ("a page"),
 // so consecutive sprites of different images share one draw as long as their images are of one
 // size. Each sprite's transform is still its own model-view-projection matrix applied in the
@@ -18,9 +18,10 @@ class Sprite;
 // the same mip chain: the picture is the one the per-sprite draw gives, pixel for pixel.
 class SpriteBatch {
 public:
-  // Floats of one sprite in the instance buffer: the MVP's three columns, the tint, the quad's
-  // left and right x, the frame's two u coordinates and the image's layer.
-  static constexpr std::size_t kInstanceFloats = 18;
+  // Floats of one vertex in the buffer: the sprite's MVP (three columns), its tint, the corner's
+  // position and texture coordinate, and the image's layer; four vertices a sprite.
+  static constexpr std::size_t kVertexFloats = 18;
+  static constexpr std::size_t kSpriteFloats = 4 * kVertexFloats;
 
   SpriteBatch() = default;
   SpriteBatch(const SpriteBatch&) = delete;
@@ -64,7 +65,9 @@ private:
   unsigned program = 0;
   int texLocation = -1;
   unsigned vertexArray = 0;
-  unsigned instanceBuffer = 0;
+  unsigned instanceBuffer = 0; // the vertices of this frame's sprites
+  unsigned indexBuffer = 0;
+  std::size_t indexQuads = 0;   // quads the index buffer holds
   std::size_t bufferFloats = 0; // capacity of the GL buffer
   std::size_t frameOffset = 0;  // floats of this frame already in the GL buffer
   std::vector<Page> pages;
