@@ -37,8 +37,8 @@
 namespace fs = std::filesystem;
 
 namespace {
-constexpr int kFrame = 32;  // pixels of one sheet frame
-constexpr int kSheets = 4;  // sheets of 4 frames
+constexpr int kFrame = 32; // pixels of one sheet frame
+constexpr int kSheets = 4; // sheets of 4 frames
 constexpr float kPixelsPerUnit = 72.0f;
 
 // Four 128x32 sheets whose frames differ, and the atlas of all four (128x128) a LÖVE user packs
@@ -147,8 +147,7 @@ struct Scene {
 };
 
 double Now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 double ThreadCpu() {
@@ -216,8 +215,8 @@ int RunPacing(const fs::path& dir, int count, int pixels, int frames) {
                          std::pair<const char*, Pacing*>{"sleep then spin", &sleep}})
     std::printf("%-16s frames %zu median %.4f ms p99 %.4f ms max %.4f ms waiting CPU %.3f ms "
                 "a frame\n",
-                name, p->periods.size(), Percentile(p->periods, 0.5),
-                Percentile(p->periods, 0.99), Percentile(p->periods, 1.0),
+                name, p->periods.size(), Percentile(p->periods, 0.5), Percentile(p->periods, 0.99),
+                Percentile(p->periods, 1.0),
                 p->waitCpu * 1000.0 / static_cast<double>(p->periods.size()));
   return 0;
 }
