@@ -2,9 +2,11 @@
 #include "Core/FrameTimer.h"
 
 #include <SDL.h>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace FrameTimer {
 int64_t frameStart = 0;
@@ -57,17 +59,44 @@ void BeginFrame() {
   frameStart = Now();
 }
 
+bool sleepBeforeSpin = true;
+int64_t sleepMarginUnits = kSleepMarginStart;
+
+namespace {
+// Multiply before dividing, as the frame units are finer than a millisecond. The product is
+// split to keep it inside 64 bits for long runs on fast counters.
+int64_t ElapsedUnits() {
+  int64_t ticks = Now() - frameStart;
+  return (ticks / counterFrequency) * 100000 +
+         (ticks % counterFrequency) * 100000 / counterFrequency;
+}
+
+// Sleeps until `margin` before the deadline. The margin follows how late the system wakes the
+// thread: it grows at once to cover a late wake-up and shrinks slowly back, so one busy moment
+// of the machine does not cost every later frame its sleep.
+void SleepMostOfTheWait(int64_t elapsed) {
+  int64_t sleepUnits = targetFrameUnits - elapsed - sleepMarginUnits;
+  if (sleepUnits <= 0)
+    return;
+  int64_t before = ElapsedUnits();
+  std::this_thread::sleep_for(std::chrono::microseconds(sleepUnits * 10));
+  int64_t late = ElapsedUnits() - before - sleepUnits;
+  int64_t wanted = late + kSleepMarginStart / 2;
+  if (wanted > sleepMarginUnits)
+    sleepMarginUnits = wanted < targetFrameUnits ? wanted : targetFrameUnits;
+  else if (sleepMarginUnits > kSleepMarginStart)
+    sleepMarginUnits -= (sleepMarginUnits - kSleepMarginStart + 15) / 16;
+}
+} // namespace
+
 float WaitForFrameEnd() {
-  // Multiply before dividing, as the frame units are finer than a millisecond. The product is
-  // split to keep it inside 64 bits for long runs on fast counters.
-  auto elapsedUnits = [] {
-    int64_t ticks = Now() - frameStart;
-    return (ticks / counterFrequency) * 100000 +
-           (ticks % counterFrequency) * 100000 / counterFrequency;
-  };
-  int64_t elapsed = elapsedUnits();
+  int64_t elapsed = ElapsedUnits();
+  if (sleepBeforeSpin && elapsed < targetFrameUnits)
+    SleepMostOfTheWait(elapsed);
+  // The last stretch is a busy wait on the counter: that is what holds the period to 10 us.
+  elapsed = ElapsedUnits();
   while (elapsed < targetFrameUnits)
-    elapsed = elapsedUnits();
+    elapsed = ElapsedUnits();
   return static_cast<float>(elapsed) / 100000.0f;
 }
 } // namespace FrameTimer

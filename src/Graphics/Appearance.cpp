@@ -89,8 +89,9 @@ std::string Appearance::TextureKey() const {
 }
 
 float Appearance::HalfFrameWidth() const {
+  // Without an image (none listed, none decoded) the quad is a square in the tint colour.
   if (textureHeight <= 0)
-    return 0.0f;
+    return 1.0f;
   return static_cast<float>(source_.aniwidth_) / static_cast<float>(textureHeight);
 }
 

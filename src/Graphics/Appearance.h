@@ -60,7 +60,7 @@ protected:
   bool TakeTexture(const std::string& key);
   // source_'s name as another appearance can pass it to SwapTexture.
   std::string TextureKey() const;
-  // Half the width of one frame in model units (frames are 2 units tall); 0 without a height.
+  // Half the width of one frame in model units (frames are 2 units tall); 1 without an image.
   float HalfFrameWidth() const;
 
   static glm::vec4 Clamped(glm::vec4 color);

@@ -62,25 +62,38 @@ std::vector<Entry> Parse(const std::string& listName, const std::string& text) {
                      std::to_string(kMaxNameLength) + ")");
       continue;
     }
-    Entry entry;
-    entry.name = tokens[0];
-    int aniwidth = 0, frames = 0;
-    float seconds = 0.0f;
-    if (tokens.size() != 5 || tokens[1].size() != 1 || !ParseInt(tokens[2], aniwidth) ||
-        !ParseInt(tokens[3], frames) || !ParseFloat(tokens[4], seconds)) {
+    if (tokens.size() != 5 || tokens[1].size() != 1) {
       ReportLine("entry has five fields", __LINE__, listName, lineNumber,
                  "expected \"name flag frame-width frame-count seconds-per-frame\"");
       continue;
     }
-    if (aniwidth < 0 || frames < 0) {
-      ReportLine("sizes are not negative", __LINE__, listName, lineNumber,
-                 "negative frame width or frame count");
-      continue;
-    }
+    Entry entry;
+    entry.name = tokens[0];
     if (!seen.insert(entry.name).second) {
       ReportLine("name listed once", __LINE__, listName, lineNumber,
                  entry.name + " is listed twice; the first entry is kept");
       continue;
+    }
+    // A line of the right shape names its image: bad numbers are reported and replaced, and the
+    // image is still listed and loaded.
+    int aniwidth = 0, frames = 0;
+    float seconds = 0.0f;
+    if (!ParseInt(tokens[2], aniwidth) || aniwidth <= 0) {
+      ReportLine("frame width is a positive whole number", __LINE__, listName, lineNumber,
+                 entry.name + ": frame width \"" + tokens[2] +
+                     "\"; the image's width over its frame count is used");
+      aniwidth = 0;
+      entry.widthFromImage = true;
+    }
+    if (!ParseInt(tokens[3], frames) || frames <= 0) {
+      ReportLine("frame count is a positive whole number", __LINE__, listName, lineNumber,
+                 entry.name + ": frame count \"" + tokens[3] + "\"; one frame is used");
+      frames = 1;
+    }
+    if (!ParseFloat(tokens[4], seconds) || !std::isfinite(seconds) || seconds < 0.0f) {
+      ReportLine("seconds per frame is a number", __LINE__, listName, lineNumber,
+                 entry.name + ": seconds per frame \"" + tokens[4] + "\"; 0 is used");
+      seconds = 0.0f;
     }
     entry.texture.filename_ = std::string(kArtFolder) + entry.name;
     entry.texture.does_animate_ = tokens[1][0] != '\0';
@@ -111,8 +124,10 @@ std::vector<size_t> SliceSizes(size_t count, unsigned threads) {
 void Decode(TextureRecord& record) {
   ImageDecoder::Arena scratch;
   ImageDecoder::Image image = ImageDecoder::DecodeFile(scratch, record.texture.filename_);
-  if (!image.pixels)
+  if (!image.pixels) {
+    record.problem = ImageDecoder::Describe(image);
     return;
+  }
   size_t bytes = static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4;
   auto* pixels = static_cast<unsigned char*>(std::malloc(bytes));
   if (!pixels)
@@ -136,8 +151,10 @@ void DecodeSlice(TextureRecord* const* records, size_t count, ImageDecoder::Aren
     TextureRecord& record = *records[i];
     scratch.Reset();
     ImageDecoder::Image image = ImageDecoder::DecodeFile(scratch, record.texture.filename_, &kept);
-    if (!image.pixels)
+    if (!image.pixels) {
+      record.problem = ImageDecoder::Describe(image);
       continue;
+    }
     record.width = image.width;
     record.height = image.height;
     record.pixels = image.pixels;
@@ -165,13 +182,35 @@ std::vector<ImageDecoder::Arena> DecodeAll(const std::vector<TextureRecord*>& re
 }
 
 namespace {
-// Hands the decoded record to the upload; its pixels are not its own to free.
+// Reports an image that did not decode, or hands the decoded record to the upload; its pixels
+// are not its own to free.
 void Finish(TextureRecord& record, const Upload& upload) {
-  if (!record.pixels)
+  if (!record.pixels) {
+    std::string key = record.texture.filename_.substr(kArtPrefixLength);
+    ReportCheck("image decodes", kModule, __LINE__,
+                record.texture.filename_ + ": " +
+                    (record.problem.empty() ? "the image cannot be decoded" : record.problem) +
+                    (key == kFallbackName
+                         ? "; it is the fallback image, so sprites whose texture is unknown draw "
+                           "untextured"
+                         : "; sprites using it draw untextured"));
     return;
+  }
+  if (record.widthFromImage)
+    record.texture.aniwidth_ = static_cast<unsigned>(record.width) / record.texture.Frames();
   if (upload)
     upload(record);
   record.pixels = nullptr;
+}
+} // namespace
+
+namespace {
+void ReportMissingFallback(const std::string& listPath,
+                           const std::map<std::string, TextureRecord>& table) {
+  if (table.count(kFallbackName) == 0)
+    ReportCheck("fallback image listed", kModule, __LINE__,
+                listPath + ": " + kFallbackName +
+                    " is not listed; sprites whose texture is unknown draw untextured");
 }
 } // namespace
 
@@ -180,7 +219,7 @@ bool Load(const std::string& listPath, unsigned threads,
           const Upload& upload) {
   std::ifstream in(HostPath(listPath));
   if (!in) {
-    std::printf("Failed to open the art asset file");
+    std::printf("Failed to open the art asset file %s\n", listPath.c_str());
     std::fflush(stdout);
     return false;
   }
@@ -195,17 +234,21 @@ bool Load(const std::string& listPath, unsigned threads,
     for (Entry& entry : entries) {
       TextureRecord record;
       record.texture = entry.texture;
+      record.widthFromImage = entry.widthFromImage;
       scratch.Reset();
       ImageDecoder::Image image = ImageDecoder::DecodeFile(scratch, record.texture.filename_);
       if (image.pixels) {
         record.width = image.width;
         record.height = image.height;
         record.pixels = image.pixels;
+      } else {
+        record.problem = ImageDecoder::Describe(image);
       }
       Finish(record, upload);
       names.push_back(entry.name);
       table.emplace(entry.name, record);
     }
+    ReportMissingFallback(listPath, table);
     return true;
   }
 
@@ -215,12 +258,14 @@ bool Load(const std::string& listPath, unsigned threads,
     TextureRecord& record = table[entry.name];
     record = TextureRecord{};
     record.texture = entry.texture;
+    record.widthFromImage = entry.widthFromImage;
     records.push_back(&record);
     names.push_back(entry.name);
   }
   std::vector<ImageDecoder::Arena> pixels = DecodeAll(records, threads);
   for (TextureRecord* record : records)
     Finish(*record, upload);
+  ReportMissingFallback(listPath, table);
   return true;
 }
 } // namespace ArtList

@@ -17,14 +17,20 @@ constexpr const char* kArtFolder = "Graphics\\Art\\";
 // Names are read into a 128-byte field: 127 characters at most.
 constexpr size_t kMaxNameLength = 127;
 
+// The texture every sprite and text falls back to when its own is not listed.
+constexpr const char* kFallbackName = "img_test.png";
+
 struct Entry {
   std::string name;
   Texture texture;
+  bool widthFromImage = false; // the frame width was unusable: the image's width over its frames
 };
 
 // Parses the text of an art list. Lines that do not hold the five fields, that have a name too
-// long for its field, negative sizes, or a name already listed are reported (naming the list
-// and the line) and skipped.
+// long for its field, or a name already listed are reported (naming the list and the line) and
+// skipped. A line of the right shape with unusable numbers is reported and kept: a frame width
+// that is not positive becomes the image's width over its frames, a frame count that is not
+// positive becomes 1, seconds per frame that are not a finite number of at least 0 become 0.
 std::vector<Entry> Parse(const std::string& listName, const std::string& text);
 
 // Sizes of the consecutive slices that `threads` workers decode: chunk =
@@ -32,7 +38,8 @@ std::vector<Entry> Parse(const std::string& listName, const std::string& text);
 std::vector<size_t> SliceSizes(size_t count, unsigned threads);
 
 // Opens and decodes the record's image to 8-bit RGBA in a buffer of its own, to be freed with
-// stbi_image_free. A file that cannot be opened or decoded leaves the record without pixels.
+// free. A file that cannot be opened or decoded leaves the record without pixels and with the
+// problem.
 void Decode(TextureRecord& record);
 
 // Decodes the records over `threads` workers, each on its own slice; all joined on return. The
@@ -46,8 +53,10 @@ using Upload = std::function<void(TextureRecord&)>;
 // Reads the list, fills the table and the name list (file order) and decodes the images: one
 // thread decodes and uploads line by line; more threads decode in parallel first and upload
 // afterwards. `threads` 0 means one per hardware thread. Pixel buffers are released after
-// upload (all at once after the last one when decoded in parallel). Returns false when the list
-// cannot be opened (after printing the message).
+// upload (all at once after the last one when decoded in parallel). Each image that does not
+// decode is reported on standard error with its file and problem, in list order, and so is a
+// list without the fallback image. Returns false when the list cannot be opened (after printing
+// the message with the list's name).
 bool Load(const std::string& listPath, unsigned threads,
           std::map<std::string, TextureRecord>& table, std::vector<std::string>& names,
           const Upload& upload);

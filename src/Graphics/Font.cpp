@@ -133,8 +133,10 @@ void Font::Layout() {
 void Font::RefreshIfStale() {
   if (source_.filename_ != lookedUpPath)
     ReapplyAfterLoad();
-  if (!layoutPending &&
-      !(built == Built{text_, Length_, color_, source_.Frames(), source_.aniwidth_, textureHeight}))
+  // Compared in place: building a Built to compare would copy the text every draw.
+  if (!layoutPending && (built.text != text_ || built.length != Length_ || built.color != color_ ||
+                         built.frames != source_.Frames() || built.aniwidth != source_.aniwidth_ ||
+                         built.height != textureHeight))
     layoutPending = true;
 }
 
@@ -147,7 +149,7 @@ void Font::Draw(float x, float y, float sx, float sy, float rotation,
     model = BuildModelMatrix(x + offset, y, sx, sy, rotation, flipx_, flipy_);
   if (layoutPending)
     Layout();
-  if (textureHeight > 0 && !glyphIndices.empty())
+  if (!glyphIndices.empty())
     DrawQuads(glyphVertices.data(), glyphVertices.size(), glyphIndices.data(), glyphIndices.size(),
               viewProjection, program);
 }

@@ -39,8 +39,8 @@ public:
   void CopyFrom(const Font& other);
   void ReapplyAfterLoad();
 
-  // Half the width of one character cell in model units (cells are 2 units tall); 0 when the
-  // font image has no height, in which case nothing is drawn.
+  // Half the width of one character cell in model units (cells are 2 units tall); 1 without a
+  // font image, whose cells are then drawn as untextured squares.
   float HalfCellWidth() const { return HalfFrameWidth(); }
   // Offset along x (world units) that places the text for its alignment, given w x scale.x.
   // False for an unknown alignment, which keeps the previous model matrix.

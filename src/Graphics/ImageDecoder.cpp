@@ -3,6 +3,7 @@
 #include "Graphics/ImageDecoder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
@@ -193,11 +194,31 @@ void StbFree(void* block) {
 
 namespace ImageDecoder {
 namespace {
+const char* const kBadSize = "its header gives a size that is not usable";
+
+// Width and height from a PNG's IHDR chunk, whatever they are.
+bool PngHeaderSize(const unsigned char* file, size_t length, int& width, int& height) {
+  static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+  if (length < 24 || std::memcmp(file, kSignature, 8) != 0 || std::memcmp(file + 12, "IHDR", 4))
+    return false;
+  auto big = [&](size_t at) {
+    uint32_t v = (uint32_t(file[at]) << 24) | (uint32_t(file[at + 1]) << 16) |
+                 (uint32_t(file[at + 2]) << 8) | uint32_t(file[at + 3]);
+    return v > 0x7fffffffu ? 0x7fffffff : static_cast<int>(v);
+  };
+  width = big(16);
+  height = big(20);
+  return true;
+}
+
 // The whole file in the arena; null when it cannot be opened or read.
-unsigned char* ReadFile(Arena& arena, const std::string& path, size_t& length) {
+unsigned char* ReadFile(Arena& arena, const std::string& path, size_t& length,
+                        const char*& problem) {
   int fd = open(HostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
+  if (fd < 0) {
+    problem = errno == ENOENT ? "the file is missing" : "the file cannot be opened";
     return nullptr;
+  }
   struct stat status {};
   size_t capacity = fstat(fd, &status) == 0 && status.st_size > 0
                         ? static_cast<size_t>(status.st_size)
@@ -214,6 +235,7 @@ unsigned char* ReadFile(Arena& arena, const std::string& path, size_t& length) {
     }
     ssize_t got = read(fd, data + length, capacity - length);
     if (got < 0) {
+      problem = "the file cannot be read";
       data = nullptr;
       break;
     }
@@ -222,25 +244,64 @@ unsigned char* ReadFile(Arena& arena, const std::string& path, size_t& length) {
     length += static_cast<size_t>(got);
   }
   close(fd);
+  if (!data && !problem)
+    problem = "there is no memory to read the file";
   return data;
 }
 } // namespace
 
+std::string Describe(const Image& image) {
+  if (!image.problem)
+    return image.pixels ? std::string() : "the image cannot be decoded";
+  std::string text = image.problem;
+  if (image.problem == kBadSize)
+    text = "its header gives a size of " + std::to_string(image.headerWidth) + " x " +
+           std::to_string(image.headerHeight) + " pixels (each side must be 1 to " +
+           std::to_string(kMaxSide) + ")";
+  return text;
+}
+
 Image DecodeFile(Arena& scratch, const std::string& path, Arena* kept) {
   Image image;
   size_t length = 0;
-  unsigned char* file = ReadFile(scratch, path, length);
-  if (!file || length == 0 || length > 0x7fffffff)
+  unsigned char* file = ReadFile(scratch, path, length, image.problem);
+  if (!file)
     return image;
-  Decoding outer = std::exchange(decoding, Decoding{&scratch, kept, 0});
+  if (length == 0) {
+    image.problem = "the file is empty";
+    return image;
+  }
+  if (length > 0x7fffffff) {
+    image.problem = "the file is larger than 2 GB";
+    return image;
+  }
   int width = 0, height = 0, components = 0;
-  if (kept && stbi_info_from_memory(file, static_cast<int>(length), &width, &height, &components))
+  if (!stbi_info_from_memory(file, static_cast<int>(length), &width, &height, &components)) {
+    // The decoder refuses some sizes in the header itself; a PNG header still tells which.
+    if (!PngHeaderSize(file, length, width, height)) {
+      image.problem = "it is not an image in a known format (PNG, JPEG, BMP, TGA, GIF)";
+      return image;
+    }
+  }
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) {
+    image.problem = kBadSize;
+    image.headerWidth = width;
+    image.headerHeight = height;
+    return image;
+  }
+  Decoding outer = std::exchange(decoding, Decoding{&scratch, kept, 0});
+  if (kept)
     decoding.resultSize = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
   image.pixels = stbi_load_from_memory(file, static_cast<int>(length), &image.width, &image.height,
                                        &components, 4);
   decoding = outer;
-  if (!image.pixels)
-    return Image{};
+  if (!image.pixels) {
+    Image failed;
+    // stb's reasons are terse ("bad png sig"); a header that read well means the data is cut
+    // short or damaged.
+    failed.problem = "its image data is truncated or damaged";
+    return failed;
+  }
   if (kept && scratch.Owns(image.pixels)) {
     // Made some other way than expected: copied over, so it outlives the scratch memory.
     size_t bytes = static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4;

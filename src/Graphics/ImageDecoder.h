@@ -53,17 +53,26 @@ private:
   size_t current = 0;
 };
 
+// Largest image side accepted: a header asking for more is refused before any pixel memory is
+// taken (100000 x 100000 would be 40 GB), and no GL texture is larger anyway.
+constexpr int kMaxSide = 8192;
+
 // A decoded image in an arena.
 struct Image {
   int width = 0;
   int height = 0;
   unsigned char* pixels = nullptr; // width * height * 4 bytes; null if the file did not decode
+  const char* problem = nullptr;   // why there are no pixels (static text)
+  int headerWidth = 0, headerHeight = 0; // the sizes a refused header gave
 };
+
+// The whole problem of a failed image as one line's text, e.g. "the file is empty".
+std::string Describe(const Image& image);
 
 // Reads the whole file at `path` (a data path, see HostPath) and decodes it to RGBA. The file's
 // bytes and the decoder's working buffers live in `scratch`; the pixels are made in `kept`
 // (in scratch when there is no kept arena), so they last until that arena is reset. A file
-// that cannot be opened or decoded gives an image without pixels.
+// that cannot be opened or decoded gives an image without pixels and the problem.
 Image DecodeFile(Arena& scratch, const std::string& path, Arena* kept = nullptr);
 
 } // namespace ImageDecoder

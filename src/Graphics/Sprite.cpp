@@ -124,7 +124,6 @@ void Sprite::BuildModel(float x, float y, float sx, float sy, float rotation) {
 
 void Sprite::Draw(const glm::mat3& viewProjection, unsigned program) {
   RefreshIfStale();
-  if (HasImage())
-    DrawQuads(vertices, std::size(vertices), kQuadIndices, std::size(kQuadIndices), viewProjection,
-              program);
+  DrawQuads(vertices, std::size(vertices), kQuadIndices, std::size(kQuadIndices), viewProjection,
+            program);
 }

@@ -36,17 +36,18 @@ public:
   void ReapplyAfterLoad();
 
   // Half the quad's width in model units (one frame's width over the image height); the quad
-  // is 2 units tall. An image of height 0 has nothing to show and is never drawn.
+  // is 2 units tall. Without an image it is a square drawn untextured in the tint colour.
   float HalfWidth() const { return HalfFrameWidth(); }
   bool HasImage() const { return textureHeight > 0; }
 
   void BuildModel(float x, float y, float sx, float sy, float rotation);
   void Draw(const glm::mat3& viewProjection, unsigned program);
+  // Brings the texture and vertices up to date with members written directly (loads, editor,
+  // scripts); Draw does it, and so must anything else drawing from the vertices.
+  void RefreshIfStale();
 
 private:
   void RewriteVertices();
-  // Brings the vertices up to date with members written directly (loads, editor, scripts).
-  void RefreshIfStale();
 
   struct Built {
     glm::vec4 color{-1.0f};

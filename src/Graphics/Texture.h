@@ -20,6 +20,8 @@ struct TextureRecord {
   int height = 0;
   unsigned char* pixels = nullptr; // present only between decoding and upload
   Texture texture;
+  std::string problem;         // why the image did not decode, while it is being loaded
+  bool widthFromImage = false; // the list's frame width was unusable: width / frames at upload
 };
 
 // Length of the "Graphics\Art\" prefix of a texture's file name.

@@ -6,6 +6,7 @@
 
 #include "Core/System.h"
 #include "Graphics/ShaderProgram.h"
+#include "Graphics/SpriteBatch.h"
 #include "Graphics/Texture.h"
 #include "Objects/Camera.h"
 #include "Utilities/Singleton.h"
@@ -97,6 +98,10 @@ public:
 
   // Decoding threads for the art list; 0 means one per hardware thread.
   unsigned artThreads = 0;
+  // Runs of sprites drawn in one call each; off, every sprite makes its own draw (the same
+  // picture, for comparison).
+  SpriteBatch spriteBatch;
+  bool batchSprites = true;
 
 private:
   void LoadArt();

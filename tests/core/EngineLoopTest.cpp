@@ -1,8 +1,10 @@
 // The frame: timer and FrameRate.txt, LogicUpdate twice per frame, system order, deferred
 // flags, and the singleton rule.
 #include "Core/FrameTimer.h"
+
 #include "core/CoreFixtures.h"
 #include "support/TestSupport.h"
+#include <ctime>
 
 TEST(FrameRateFile, ReadsAtMostThreeCharacters) {
   ScratchDir dir;
@@ -48,6 +50,35 @@ TEST(FrameRateFile, FrameLastsAtLeastTheTarget) {
   float dt = FrameTimer::WaitForFrameEnd();
   EXPECT_GE(dt, 0.03333f);
   EXPECT_LT(dt, 1.0f);
+}
+
+namespace {
+double ThreadCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+} // namespace
+
+// The limiter sleeps through most of the wait, leaving the core free, and spins only the last
+// stretch: each frame still lasts at least the target, and the thread uses a small part of the
+// waiting time. (A limiter that only spins uses all of it.)
+TEST(FrameRateFile, WaitingSleepsMostOfTheTimeAndStillHoldsThePeriod) {
+  ScratchDir dir;
+  dir.Write("FrameRate.txt", "30");
+  FrameTimer::Start();
+  ASSERT_TRUE(FrameTimer::sleepBeforeSpin);
+  double cpu = 0.0, wall = 0.0;
+  for (int i = 0; i < 6; ++i) {
+    FrameTimer::BeginFrame();
+    double before = ThreadCpuSeconds();
+    float dt = FrameTimer::WaitForFrameEnd();
+    cpu += ThreadCpuSeconds() - before;
+    wall += dt;
+    EXPECT_GE(dt, 0.03333f);
+    EXPECT_GE(FrameTimer::sleepMarginUnits, FrameTimer::kSleepMarginStart);
+  }
+  EXPECT_LT(cpu, 0.5 * wall) << "the wait should sleep most of its " << wall << " s";
 }
 
 // A whole engine, initialised headless, with two probe systems.

@@ -59,10 +59,9 @@ TEST(ArtListParse, ReadsTheFiveFieldsAndAnyFlagMeansAnimating) {
   EXPECT_EQ(entries[0].texture.frame_count_, 4u);
   EXPECT_FLOAT_EQ(entries[0].texture.base_fps_, 0.1f);
   EXPECT_TRUE(entries[1].texture.does_animate_);
-  // Case matters: a separate entry. A frame count of 0 is kept but counts as one frame.
+  // Case matters: a separate entry. A frame count of 0 is reported and becomes one frame.
   EXPECT_EQ(entries[2].name, "Player.png");
-  EXPECT_EQ(entries[2].texture.frame_count_, 0u);
-  EXPECT_EQ(entries[2].texture.Frames(), 1u);
+  EXPECT_EQ(entries[2].texture.frame_count_, 1u);
 }
 
 TEST(ArtListParse, RejectsBadLinesNamingTheListAndLine) {
@@ -82,11 +81,17 @@ TEST(ArtListParse, RejectsBadLinesNamingTheListAndLine) {
                                     "extra.png s 8 1 0 9\n" +     // 9
                                     "last.png s 8 2 0.5");        // 10, no newline
   std::string err = testing::internal::GetCapturedStderr();
-  ASSERT_EQ(entries.size(), 3u);
+  // Lines of the right shape are kept whatever their numbers say.
+  ASSERT_EQ(entries.size(), 5u);
   EXPECT_EQ(entries[0].name, "ok.png");
   EXPECT_EQ(entries[0].texture.aniwidth_, 8u); // the first of a repeated name is kept
   EXPECT_EQ(entries[1].name, fits);
-  EXPECT_EQ(entries[2].name, "last.png");
+  EXPECT_EQ(entries[2].name, "word.png");
+  EXPECT_TRUE(entries[2].widthFromImage);
+  EXPECT_EQ(entries[3].name, "neg.png");
+  EXPECT_TRUE(entries[3].widthFromImage);
+  EXPECT_EQ(entries[4].name, "last.png");
+  EXPECT_FALSE(entries[4].widthFromImage);
   EXPECT_EQ(CheckFailureCount(), 7);
   for (int line : {2, 4, 5, 6, 7, 8, 9})
     EXPECT_NE(err.find("Graphics\\Art\\sahatmftu.txt line " + std::to_string(line) + ":"),
@@ -100,7 +105,8 @@ TEST(ArtLoad, MissingListPrintsTheMessageAndLeavesTheTableEmpty) {
   ScratchDir dir;
   testing::internal::CaptureStdout();
   Loaded loaded = LoadWith(2);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Failed to open the art asset file");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "Failed to open the art asset file Graphics\\Art\\sahatmftu.txt\n");
   EXPECT_FALSE(loaded.opened);
   EXPECT_TRUE(loaded.table.empty());
   EXPECT_TRUE(loaded.names.empty());

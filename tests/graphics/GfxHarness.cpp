@@ -87,7 +87,8 @@ void WriteTestArt(const ScratchDir& dir) {
 
 void CopyShaders(const ScratchDir& dir) {
   fs::create_directories(dir.Path() / "Graphics/Shaders");
-  for (const char* name : {"VSSprite.glsl", "FSSprite.glsl", "VSArrow.glsl", "FSArrow.glsl"})
+  for (const char* name : {"VSSprite.glsl", "FSSprite.glsl", "VSArrow.glsl", "FSArrow.glsl",
+                           "VSSpriteBatch.glsl", "FSSpriteBatch.glsl"})
     fs::copy_file(DataFile(std::string("Graphics/Shaders/") + name),
                   dir.Path() / "Graphics/Shaders" / name, fs::copy_options::overwrite_existing);
 }

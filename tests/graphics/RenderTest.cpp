@@ -168,17 +168,33 @@ TEST_F(RenderTest, TintMultipliesTheImage) {
   EXPECT_TRUE(Near(At(0.5f, -0.5f), {128, 128, 128})) << At(0.5f, -0.5f);
 }
 
-TEST_F(RenderTest, MissingImageDrawsNothingAndUnknownNameFallsBack) {
+TEST_F(RenderTest, MissingImageDrawsUntexturedAndUnknownNameFallsBack) {
   GameObject* missing = AddSprite(main, "missing.png", -3.0f, 0.0f);
   ASSERT_EQ(SpriteOf(missing)->textureName, 0u);
+  SpriteOf(missing)->SetColor(0, 255, 0, 255);
   GameObject* unknown = AddSprite(main, "", 3.0f, 0.0f);
   auto* sprite = static_cast<Sprite*>(unknown->AddComponent("Sprite"));
   sprite->source_.filename_ = "Graphics\\Art\\nowhere.png";
   sprite->ReapplyAfterLoad();
   Frame();
-  EXPECT_EQ(At(-3.0f, 0.0f), kBlack);
+  // A square of the tint, 2 units wide.
+  EXPECT_EQ(At(-3.0f, 0.0f), kGreen);
+  EXPECT_EQ(At(-3.9f, 0.9f), kGreen);
+  EXPECT_EQ(At(-4.1f, 0.0f), kBlack);
   EXPECT_EQ(At(3.0f, 0.0f), kMagenta);
   EXPECT_EQ(sprite->GetTexture(), "Graphics\\Art\\img_test.png");
+  Swap();
+
+  // Without the fallback an unknown name leaves an untextured quad.
+  graphics->textures.erase("img_test.png");
+  GameObject* bare = AddSprite(main, "", 0.0f, 3.0f);
+  auto* untextured = static_cast<Sprite*>(bare->AddComponent("Sprite"));
+  untextured->source_.filename_ = "Graphics\\Art\\nowhere.png";
+  untextured->ReapplyAfterLoad();
+  untextured->SetColor(0, 0, 255, 255);
+  Frame();
+  EXPECT_EQ(untextured->textureName, 0u);
+  EXPECT_EQ(At(0.0f, 3.0f), kBlue);
 }
 
 TEST_F(RenderTest, MembersWrittenDirectlyAreLookedUpAtTheNextDraw) {

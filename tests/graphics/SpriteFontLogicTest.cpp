@@ -90,12 +90,12 @@ TEST_F(Headless, ZeroFrameCountsAndZeroHeightImagesAreSafe) {
 
   Sprite flat(Named("flat.png"), glm::vec4(1.0f));
   EXPECT_FALSE(flat.HasImage());
-  EXPECT_FLOAT_EQ(flat.HalfWidth(), 0.0f);
+  EXPECT_FLOAT_EQ(flat.HalfWidth(), 1.0f); // drawn as an untextured square
   for (float v : flat.vertices)
     EXPECT_TRUE(std::isfinite(v));
 
   Font text(0, Named("flat.png"), glm::vec4(1.0f), "abc");
-  EXPECT_FLOAT_EQ(text.HalfCellWidth(), 0.0f);
+  EXPECT_FLOAT_EQ(text.HalfCellWidth(), 1.0f);
   text.Layout();
   for (float v : text.glyphVertices)
     EXPECT_TRUE(std::isfinite(v));

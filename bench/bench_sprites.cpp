@@ -1,0 +1,238 @@
+// The sprite scene and the frame pacing, measured in a real window (Xvfb with Mesa's software
+// renderer here). A plain program driven by bench/sprites_vs_love.sh, which runs it alternately
+// with LÖVE drawing the same scene:
+//   bench_sprites art DIR          writes the scene's four sheets (and their atlas, for LÖVE)
+//   bench_sprites scene DIR N PX F [single|batch]
+//                                  N sprites of PX pixels, F frames; prints "ms_per_frame X"
+//   bench_sprites pacing DIR N PX F
+//                                  F frames limited to "FrameRate.txt" 60, alternately waiting
+//                                  by busy wait alone and by sleep then spin (F each); prints
+//                                  the median and 99th percentile period and the waiting CPU
+// The scene: 4-frame sheets animated, rotated, tinted with alpha 0.9, the texture changing from
+// each sprite to the next, spread over the ten z layers, 1280 x 720.
+#include <GL/glew.h>
+#include <SDL.h>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <stb_image_write.h>
+#include <string>
+#include <vector>
+
+#include "Core/Engine.h"
+#include "Core/FrameTimer.h"
+#include "Core/Space.h"
+#include "Graphics/Sprite.h"
+#include "Meta/TypeRegistry.h"
+#include "Objects/GameObject.h"
+#include "Objects/Transform.h"
+#include "Systems/GraphicsEngine.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr int kFrame = 32; // pixels of one sheet frame
+constexpr int kSheets = 4; // sheets of 4 frames
+constexpr float kPixelsPerUnit = 72.0f;
+
+// Four 128x32 sheets whose frames differ, and the atlas of all four (128x128) a LÖVE user packs
+// them into; plus the shaders and the art list of a data folder.
+int WriteArt(const fs::path& dir) {
+  fs::create_directories(dir / "Graphics/Art");
+  fs::create_directories(dir / "Graphics/Shaders");
+  for (const char* shader : {"VSSprite.glsl", "FSSprite.glsl", "VSArrow.glsl", "FSArrow.glsl",
+                             "VSSpriteBatch.glsl", "FSSpriteBatch.glsl"})
+    fs::copy_file(fs::path(VANTIX_DATA_DIR) / "Graphics/Shaders" / shader,
+                  dir / "Graphics/Shaders" / shader, fs::copy_options::overwrite_existing);
+  std::vector<unsigned char> atlas(static_cast<size_t>(4 * kFrame * kSheets * kFrame * 4));
+  std::string list = "img_test.png s 32 1 0\n";
+  std::mt19937 random(5);
+  for (int s = 0; s < kSheets; ++s) {
+    std::vector<unsigned char> sheet(static_cast<size_t>(4 * kFrame * kFrame * 4));
+    for (int y = 0; y < kFrame; ++y)
+      for (int x = 0; x < 4 * kFrame; ++x) {
+        unsigned char* p = &sheet[static_cast<size_t>((y * 4 * kFrame + x) * 4)];
+        int frame = x / kFrame;
+        bool ring = std::abs(std::hypot(x % kFrame - 15.5, y - 15.5) - 8.0 - frame * 2) < 3.0;
+        p[0] = static_cast<unsigned char>(ring ? 255 : 60 * s + (random() & 31));
+        p[1] = static_cast<unsigned char>(ring ? 64 * frame : 200 - 40 * s);
+        p[2] = static_cast<unsigned char>(ring ? 40 : 90 + (random() & 63));
+        p[3] = 255;
+        std::copy_n(p, 4, &atlas[static_cast<size_t>(((s * kFrame + y) * 4 * kFrame + x) * 4)]);
+      }
+    std::string name = "sheet" + std::to_string(s) + ".png";
+    stbi_write_png((dir / "Graphics/Art" / name).c_str(), 4 * kFrame, kFrame, 4, sheet.data(),
+                   4 * kFrame * 4);
+    list += name + " a 32 4 0.1\n";
+  }
+  stbi_write_png((dir / "atlas.png").c_str(), 4 * kFrame, kSheets * kFrame, 4, atlas.data(),
+                 4 * kFrame * 4);
+  std::vector<unsigned char> white(32 * 32 * 4, 255);
+  stbi_write_png((dir / "Graphics/Art/img_test.png").c_str(), 32, 32, 4, white.data(), 32 * 4);
+  std::ofstream(dir / "Graphics/Art/sahatmftu.txt") << list;
+  std::ofstream(dir / "FrameRate.txt") << "60";
+  return 0;
+}
+
+// The scene's placements, the same as the LÖVE script's (same generator, same order): the
+// sprite i has sheet i % 4 and layer i % 10.
+struct Placed {
+  float x, y, rotation, phase;
+};
+std::vector<Placed> Placements(int count) {
+  std::vector<Placed> placed;
+  unsigned state = 12345;
+  auto next = [&state] {
+    state = state * 1103515245u + 12345u;
+    return static_cast<float>((state >> 8) & 0xffff) / 65536.0f;
+  };
+  for (int i = 0; i < count; ++i) {
+    Placed p;
+    p.x = next() * 1280.0f;
+    p.y = next() * 720.0f;
+    p.rotation = next() * 6.2831853f;
+    p.phase = next() * 0.4f;
+    placed.push_back(p);
+  }
+  return placed;
+}
+
+struct Scene {
+  Engine* engine = nullptr;
+  GraphicsEngine* graphics = nullptr;
+  Space* space = nullptr;
+
+  bool Open(const fs::path& dir, int count, int pixels) {
+    fs::current_path(dir);
+    engine = new Engine();
+    RegisterAllTypes();
+    graphics = new GraphicsEngine("VANTIX sprites");
+    graphics->Initialize();
+    if (!graphics->HasContext())
+      return false;
+    space = engine->CreateSpace("Main");
+    space->m_Active = true;
+    // The default camera is 10 units tall: 72 pixels a unit on a 720-pixel screen; a quad is
+    // 2 units tall at scale 1.
+    float scale = static_cast<float>(pixels) / (2.0f * kPixelsPerUnit);
+    std::vector<Placed> placed = Placements(count);
+    for (int i = 0; i < count; ++i) {
+      GameObject* object = space->CreateEmptyObject();
+      auto* transform = static_cast<Transform*>(object->AddComponent("Transform"));
+      transform->translation_ = Vector2D((placed[i].x - 640.0f) / kPixelsPerUnit,
+                                         (360.0f - placed[i].y) / kPixelsPerUnit, 1.0f);
+      transform->scale_ = Vector2D(scale, scale, 0.0f);
+      transform->rotation_ = placed[i].rotation;
+      transform->z_order = i % 10;
+      auto* sprite = static_cast<Sprite*>(object->AddComponent("Sprite"));
+      sprite->SwapTexture("sheet" + std::to_string(i % kSheets) + ".png");
+      sprite->frameTimer = placed[i].phase * 0.25f;
+      sprite->SetColorF(1.0f, 1.0f, 1.0f, 0.9f);
+    }
+    return true;
+  }
+
+  void Frame(float dt) {
+    graphics->SetClearPending();
+    graphics->Update(dt, space);
+    graphics->Draw();
+    graphics->SwapWindow();
+  }
+};
+
+double Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+double ThreadCpu() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+int RunScene(const fs::path& dir, int count, int pixels, int frames, bool batch) {
+  Scene scene;
+  if (!scene.Open(dir, count, pixels))
+    return 2;
+  scene.graphics->batchSprites = batch;
+  for (int i = 0; i < 20; ++i)
+    scene.Frame(1.0f / 60.0f);
+  glFinish();
+  double start = Now();
+  for (int i = 0; i < frames; ++i)
+    scene.Frame(1.0f / 60.0f);
+  glFinish();
+  double ms = (Now() - start) * 1000.0 / frames;
+  std::printf("ms_per_frame %.4f draw_calls %zu\n", ms, scene.graphics->spriteBatch.DrawCalls());
+  return 0;
+}
+
+struct Pacing {
+  std::vector<double> periods; // ms
+  double waitCpu = 0.0;        // seconds
+};
+
+double Percentile(std::vector<double> v, double p) {
+  std::sort(v.begin(), v.end());
+  size_t at = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
+  return v[std::min(at, v.size() - 1)];
+}
+
+int RunPacing(const fs::path& dir, int count, int pixels, int frames) {
+  Scene scene;
+  if (!scene.Open(dir, count, pixels))
+    return 2;
+  FrameTimer::Start();
+  Pacing spin, sleep;
+  float dt = 0.0f;
+  // Alternating blocks of 100 frames, so machine load drifts over both alike.
+  for (int block = 0; block < 2 * frames / 100; ++block) {
+    bool sleeping = block % 2 == 1;
+    FrameTimer::sleepBeforeSpin = sleeping;
+    Pacing& into = sleeping ? sleep : spin;
+    double previous = 0.0;
+    for (int i = 0; i <= 100; ++i) {
+      FrameTimer::BeginFrame();
+      double start = Now();
+      if (i > 0)
+        into.periods.push_back((start - previous) * 1000.0);
+      previous = start;
+      if (i == 100)
+        break;
+      scene.Frame(dt);
+      double cpu = ThreadCpu();
+      dt = FrameTimer::WaitForFrameEnd();
+      into.waitCpu += ThreadCpu() - cpu;
+    }
+  }
+  for (auto [name, p] : {std::pair<const char*, Pacing*>{"busy wait", &spin},
+                         std::pair<const char*, Pacing*>{"sleep then spin", &sleep}})
+    std::printf("%-16s frames %zu median %.4f ms p99 %.4f ms max %.4f ms waiting CPU %.3f ms "
+                "a frame\n",
+                name, p->periods.size(), Percentile(p->periods, 0.5), Percentile(p->periods, 0.99),
+                Percentile(p->periods, 1.0),
+                p->waitCpu * 1000.0 / static_cast<double>(p->periods.size()));
+  return 0;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 2 && args[0] == "art")
+    return WriteArt(args[1]);
+  if (args.size() >= 5 && args[0] == "scene")
+    return RunScene(args[1], std::atoi(args[2].c_str()), std::atoi(args[3].c_str()),
+                    std::atoi(args[4].c_str()), args.size() < 6 || args[5] != "single");
+  if (args.size() == 5 && args[0] == "pacing")
+    return RunPacing(args[1], std::atoi(args[2].c_str()), std::atoi(args[3].c_str()),
+                     std::atoi(args[4].c_str()));
+  std::fprintf(stderr, "usage: bench_sprites art DIR | scene DIR N PX FRAMES [single|batch] | "
+                       "pacing DIR N PX FRAMES\n");
+  return 1;
+}

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The sprite scene in VANTIX (batched, and each sprite its own draw as before batching) and in
+# LÖVE (one draw call per sprite, and hand-batched through one SpriteBatch over an atlas), run
+# alternately in rounds; prints each one's median ms a frame and the ratios.
+# Usage: bench/sprites_vs_love.sh BUILD_DIR [ROUNDS]   (needs an X display: run under xvfb-run
+# -s "-screen 0 1280x720x24"; LÖVE is Debian's "love", installed by hand, not a game dependency)
+set -euo pipefail
+build=$1
+rounds=${2:-3}
+here=$(cd "$(dirname "$0")" && pwd)
+art=$(mktemp -d)
+trap 'rm -rf "$art"' EXIT
+export LIBGL_ALWAYS_SOFTWARE=1
+"$build/bench/bench_sprites" art "$art"
+
+median() { sort -g | awk '{v[NR]=$1} END {print (NR%2 ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2)}'; }
+ms() { grep -o 'ms_per_frame [0-9.]*' | awk '{print $2}'; }
+
+for config in "1000 32 200" "5000 32 100" "20000 2 40" "100000 2 10"; do
+  set -- $config
+  n=$1 px=$2 frames=$3
+  : >"$art/vb" >"$art/vs" >"$art/ls" >"$art/lb"
+  for ((r = 0; r < rounds; r++)); do
+    "$build/bench/bench_sprites" scene "$art" "$n" "$px" "$frames" batch | ms >>"$art/vb"
+    "$build/bench/bench_sprites" scene "$art" "$n" "$px" "$frames" single | ms >>"$art/vs"
+    love "$here/love_sprites" "$art" "$n" "$px" "$frames" single | ms >>"$art/ls"
+    love "$here/love_sprites" "$art" "$n" "$px" "$frames" batch | ms >>"$art/lb"
+  done
+  vb=$(median <"$art/vb") vs=$(median <"$art/vs") ls=$(median <"$art/ls") lb=$(median <"$art/lb")
+  awk -v n="$n" -v px="$px" -v vb="$vb" -v vs="$vs" -v ls="$ls" -v lb="$lb" 'BEGIN {
+    printf "%6d sprites of %2d px: VANTIX %.2f ms (single draws %.2f ms), LOVE one call a sprite %.2f ms, LOVE hand-batched %.2f ms\n", n, px, vb, vs, ls, lb
+    printf "        VANTIX / LOVE single = %.2fx (before %.2fx), VANTIX / LOVE batched = %.2fx (before %.2fx)\n", vb / ls, vs / ls, vb / lb, vs / lb
+  }'
+done

@@ -1,0 +1,287 @@
+// Batched sprite drawing: texture-array pages of same-sized images and runs drawn in one call.
+#include "Graphics/SpriteBatch.h"
+
+#include <GL/glew.h>
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <utility>
+
+#include "Graphics/GLCheck.h"
+#include "Graphics/GLContext.h"
+#include "Graphics/Sprite.h"
+#include "Utilities/Check.h"
+#include "Utilities/Paths.h"
+
+namespace {
+// Errors met while batching are the sprites' own draw failing, so they name its file.
+const char* kSpriteModule = "Graphics\\Sprite.cpp";
+const char* kModule = "Graphics\\SpriteBatch";
+
+unsigned CompileQuietly(GLenum kind, const std::string& path, std::string& problem) {
+  std::ifstream in(HostPath(path));
+  if (!in) {
+    problem = path + ": the file cannot be opened";
+    return 0;
+  }
+  std::string source, line;
+  while (std::getline(in, line))
+    source += line + "\n";
+  unsigned shader = glCreateShader(kind);
+  const char* text = source.c_str();
+  glShaderSource(shader, 1, &text, nullptr);
+  glCompileShader(shader);
+  GLint ok = GL_FALSE;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (ok)
+    return shader;
+  char log[512] = {};
+  glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+  glDeleteShader(shader);
+  problem = path + " does not compile: " + log;
+  return 0;
+}
+
+int MipLevels(int width, int height) {
+  int levels = 1;
+  for (int side = std::max(width, height); side > 1; side /= 2)
+    ++levels;
+  return levels;
+}
+} // namespace
+
+bool SpriteBatch::Start(const std::string& vertexPath, const std::string& fragmentPath) {
+  Release();
+  std::string problem;
+  unsigned vs = CompileQuietly(GL_VERTEX_SHADER, vertexPath, problem);
+  unsigned fs = vs ? CompileQuietly(GL_FRAGMENT_SHADER, fragmentPath, problem) : 0;
+  if (vs && fs) {
+    program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+      glDeleteProgram(program);
+      program = 0;
+      problem = vertexPath + " and " + fragmentPath + " do not link";
+    }
+  }
+  for (unsigned shader : {vs, fs})
+    if (shader) {
+      if (program)
+        glDetachShader(program, shader);
+      glDeleteShader(shader);
+    }
+  if (!program) {
+    ReportCheck("batch shaders build", kModule, __LINE__,
+                problem + "; sprites are drawn one by one");
+    return false;
+  }
+  texLocation = glGetUniformLocation(program, "tex");
+  glGeneration = GLContext::Generation();
+  MakeBuffers();
+  CheckGLError(kSpriteModule, __LINE__);
+  return true;
+}
+
+void SpriteBatch::MakeBuffers() {
+  glGenVertexArrays(1, &vertexArray);
+  glGenBuffers(1, &instanceBuffer);
+  glBindVertexArray(vertexArray);
+  glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
+  for (GLuint attribute = 0; attribute < 7; ++attribute)
+    glEnableVertexAttribArray(attribute);
+  glGenBuffers(1, &indexBuffer);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
+  glBindVertexArray(0);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  bufferFloats = 0;
+}
+
+void SpriteBatch::Release() {
+  if (GLContext::Alive(glGeneration)) {
+    for (const Page& page : pages)
+      glDeleteTextures(1, &page.texture);
+    if (vertexArray)
+      glDeleteVertexArrays(1, &vertexArray);
+    if (instanceBuffer)
+      glDeleteBuffers(1, &instanceBuffer);
+    if (indexBuffer)
+      glDeleteBuffers(1, &indexBuffer);
+    if (program)
+      glDeleteProgram(program);
+  }
+  pages.clear();
+  slots.clear();
+  pending.clear();
+  program = vertexArray = instanceBuffer = indexBuffer = 0;
+  indexQuads = 0;
+  bufferFloats = frameOffset = 0;
+  pendingPage = 0;
+}
+
+void SpriteBatch::AddPages(const std::map<std::string, TextureRecord>& textures) {
+  if (!Ready())
+    return;
+  // Images grouped by size, each group in list-name order.
+  std::map<std::pair<int, int>, std::vector<unsigned>> sizes;
+  for (const auto& [name, record] : textures)
+    if (record.glName && record.width > 0 && record.height > 0)
+      sizes[{record.width, record.height}].push_back(record.glName);
+
+  GLint maxLayers = 256;
+  glGetIntegerv(GL_MAX_ARRAY_TEXTURE_LAYERS, &maxLayers);
+  GLuint readFramebuffer = 0;
+  glGenFramebuffers(1, &readFramebuffer);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer);
+  glActiveTexture(GL_TEXTURE0);
+  for (const auto& [size, names] : sizes) {
+    auto [width, height] = size;
+    int levels = MipLevels(width, height);
+    for (size_t first = 0; first < names.size(); first += static_cast<size_t>(maxLayers)) {
+      int layers = static_cast<int>(std::min(names.size() - first, static_cast<size_t>(maxLayers)));
+      Page page{0, width, height, layers};
+      glGenTextures(1, &page.texture);
+      glBindTexture(GL_TEXTURE_2D_ARRAY, page.texture);
+      for (int level = 0; level < levels; ++level)
+        glTexImage3D(GL_TEXTURE_2D_ARRAY, level, GL_RGBA, std::max(1, width >> level),
+                     std::max(1, height >> level), layers, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+      glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+      glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+      glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+      glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+      pages.push_back(page);
+      for (int layer = 0; layer < layers; ++layer) {
+        unsigned name = names[first + static_cast<size_t>(layer)];
+        // The image's own mip chain, made as its own draw makes it, copied level by level.
+        glBindTexture(GL_TEXTURE_2D, name);
+        GLContext::EnsureMipmaps(name);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        for (int level = 0; level < levels; ++level) {
+          glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, name,
+                                 level);
+          glCopyTexSubImage3D(GL_TEXTURE_2D_ARRAY, level, 0, 0, layer, 0, 0,
+                              std::max(1, width >> level), std::max(1, height >> level));
+        }
+        if (name >= slots.size())
+          slots.resize(name + 1);
+        slots[name] = Slot{static_cast<unsigned>(pages.size()), static_cast<float>(layer)};
+      }
+      glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+    }
+  }
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  glDeleteFramebuffers(1, &readFramebuffer);
+  CheckGLError(kModule, __LINE__);
+}
+
+bool SpriteBatch::Takes(const Sprite& sprite) const {
+  return program && SlotOf(sprite.textureName) != nullptr;
+}
+
+void SpriteBatch::BeginFrame(std::size_t sprites) {
+  frameOffset = 0;
+  drawCalls = 0;
+  pending.clear();
+  pendingPage = 0;
+  std::size_t need = sprites * kSpriteFloats;
+  if (program && sprites > indexQuads) {
+    // The quads' indices (0 1 2 2 3 0 of each) never change: made once for the most sprites.
+    indexQuads = std::max(sprites, indexQuads * 2);
+    std::vector<unsigned> indices;
+    indices.reserve(indexQuads * 6);
+    for (unsigned k = 0; k < indexQuads; ++k)
+      for (unsigned corner : {0u, 1u, 2u, 2u, 3u, 0u})
+        indices.push_back(4 * k + corner);
+    glBindVertexArray(vertexArray);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                 static_cast<GLsizeiptr>(indices.size() * sizeof(unsigned)), indices.data(),
+                 GL_STATIC_DRAW);
+    glBindVertexArray(0);
+  }
+  if (pending.capacity() < need)
+    pending.reserve(need);
+  if (program && need > bufferFloats) {
+    // Grown, never shrunk: later frames write into the same storage.
+    bufferFloats = std::max(need, bufferFloats * 2);
+    glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bufferFloats * sizeof(float)), nullptr,
+                 GL_STREAM_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+  }
+}
+
+void SpriteBatch::Add(const Sprite& sprite, const glm::mat3& viewProjection) {
+  const Slot& slot = *SlotOf(sprite.textureName);
+  if (pendingPage != slot.page && !pending.empty())
+    Flush(0);
+  pendingPage = slot.page;
+  // The same product the sprite's own draw makes.
+  glm::mat3 mvp = viewProjection * sprite.model;
+  const float* v = sprite.vertices;
+  const std::size_t stride = Sprite::kFloatsPerVertex;
+  // Each corner: the MVP, then the sprite's own vertex floats (colour, position, texture
+  // coordinate), then the image's layer.
+  for (std::size_t corner = 0; corner < 4; ++corner) {
+    const float* c = v + corner * stride;
+    const float vertex[kVertexFloats] = {mvp[0][0], mvp[0][1], mvp[0][2], mvp[1][0], mvp[1][1],
+                                         mvp[1][2], mvp[2][0], mvp[2][1], mvp[2][2], c[2],
+                                         c[3],      c[4],      c[5],      c[0],      c[1],
+                                         c[6],      c[7],      slot.layer};
+    pending.insert(pending.end(), vertex, vertex + kVertexFloats);
+  }
+}
+
+void SpriteBatch::Flush(unsigned restoreProgram) {
+  if (pending.empty()) {
+    if (restoreProgram)
+      glUseProgram(restoreProgram);
+    return;
+  }
+  std::size_t count = pending.size() / kSpriteFloats;
+  if (frameOffset + pending.size() > bufferFloats) {
+    // More sprites than the frame announced: start the storage over (GL keeps the old data for
+    // the draws already made).
+    bufferFloats = std::max(pending.size(), bufferFloats * 2);
+    glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bufferFloats * sizeof(float)), nullptr,
+                 GL_STREAM_DRAW);
+    frameOffset = 0;
+  }
+  const Page& page = pages[pendingPage - 1];
+  glUseProgram(program);
+  glBindVertexArray(vertexArray);
+  glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
+  glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(frameOffset * sizeof(float)),
+                  static_cast<GLsizeiptr>(pending.size() * sizeof(float)), pending.data());
+  const GLsizei stride = kVertexFloats * sizeof(float);
+  auto at = [&](std::size_t floats) {
+    return reinterpret_cast<void*>((frameOffset + floats) * sizeof(float));
+  };
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, at(0));
+  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, at(3));
+  glVertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, stride, at(6));
+  glVertexAttribPointer(3, 4, GL_FLOAT, GL_FALSE, stride, at(9));
+  glVertexAttribPointer(4, 2, GL_FLOAT, GL_FALSE, stride, at(13));
+  glVertexAttribPointer(5, 2, GL_FLOAT, GL_FALSE, stride, at(15));
+  glVertexAttribPointer(6, 1, GL_FLOAT, GL_FALSE, stride, at(17));
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D_ARRAY, page.texture);
+  glUniform1i(texLocation, 0);
+  // One plain indexed draw: the software rasteriser runs an instanced draw instance by
+  // instance, which costs more than the vertices it saves.
+  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count * 6), GL_UNSIGNED_INT, nullptr);
+  ++drawCalls;
+  glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+  glBindVertexArray(0);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  frameOffset += pending.size();
+  pending.clear();
+  pendingPage = 0;
+  if (restoreProgram)
+    glUseProgram(restoreProgram);
+  CheckGLError(kSpriteModule, __LINE__);
+}
