@@ -47,9 +47,10 @@ TEST_F(MetaTest, PauseLevelHasTheCentredPauseText) {
   space->LoadLevel(Engine::kPauseLevel);
   EXPECT_EQ(CheckFailureCount(), 0);
   EXPECT_EQ(space->LevelName, "Paused.level");
-  GameObject* text = space->GetObjectByName("PauseText");
+  GameObject* text = space->GetObjectByName("Title");
   ASSERT_NE(text, nullptr);
-  EXPECT_EQ(text->Get<Transform>("Transform")->z_order, 5);
+  // Above the level's own layers: layers are shared by every space.
+  EXPECT_EQ(text->Get<Transform>("Transform")->z_order, 9);
   EXPECT_EQ(text->Get<Transform>("Transform")->scale_, Vector2D(0.5f, 0.5f, 0.0f));
   EXPECT_EQ(text->Get<Font>("Font")->text_, "PAUSED");
   EXPECT_EQ(text->Get<Font>("Font")->align_, 1);
