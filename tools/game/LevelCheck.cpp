@@ -2,6 +2,7 @@
 #include "game/LevelCheck.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -33,8 +34,10 @@ std::vector<CheckedLevel> CheckLevels(const std::string& dataDir) {
     for (const ObjectInfo& object : level.model.objects)
       for (const std::string& script : object.scripts)
         controller = controller || script == "TurnController";
-    level.playable = level.model.Playable() || !level.model.nodes.empty() || controller ||
-                     file.rfind("Level", 0) == 0;
+    // "LevelNN.level" is a game level whatever it holds; "LevelSelect.level" is a screen.
+    bool numbered = file.rfind("Level", 0) == 0 && file.size() > 5 &&
+                    std::isdigit(static_cast<unsigned char>(file[5]));
+    level.playable = level.model.Playable() || !level.model.nodes.empty() || controller || numbered;
     if (level.playable) {
       level.problems = Validate(level.model);
       if (level.problems.empty()) {
