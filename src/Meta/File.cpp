@@ -156,8 +156,7 @@ bool OpenForReading(const std::string& dataPath, std::string& text, const char* 
   if (ReadTextFile(HostPath(dataPath), text))
     return true;
   ReportCheck("fp", kModule, kOpenLine,
-              std::string("cannot open the ") + what + " '" + HostPath(dataPath) +
-                  "' for reading");
+              std::string("cannot open the ") + what + " '" + HostPath(dataPath) + "' for reading");
   return false;
 }
 

@@ -28,13 +28,13 @@ enum class Damage { Missing, Empty, Truncated, Garbage, Replace, LongLine, Edit 
 using EditFunction = std::string (*)(const std::string& text, const fs::path& data);
 
 struct BrokenCase {
-  const char* name;          // the test's name
-  const char* file;          // under data/
-  Damage damage;             // how it is damaged
-  const char* content;       // Replace: the new content
-  const char* level;         // the level started on ("" for the splash)
-  const char* expected;      // what the output must contain (the file's name); "" for nothing
-  bool plays = false;        // the game must go on playing "Level01.level" (then started on)
+  const char* name;     // the test's name
+  const char* file;     // under data/
+  Damage damage;        // how it is damaged
+  const char* content;  // Replace: the new content
+  const char* level;    // the level started on ("" for the splash)
+  const char* expected; // what the output must contain (the file's name); "" for nothing
+  bool plays = false;   // the game must go on playing "Level01.level" (then started on)
   EditFunction edit = nullptr;
 };
 
@@ -116,8 +116,8 @@ std::string ObjectBlock(const std::string& name, const std::string& script,
                   "            x_ float 1.000000\r\n            y_ float 2.000000\r\n"
                   "            w_ float 1.000000\r\n          }\r\n        }\r\n";
   if (!script.empty())
-    o += "        Component LuaComponent\r\n        {\r\n          m_Name std::string \"" +
-         script + "\"\r\n        }\r\n";
+    o += "        Component LuaComponent\r\n        {\r\n          m_Name std::string \"" + script +
+         "\"\r\n        }\r\n";
   return o + "      }\r\n    }\r\n";
 }
 
@@ -184,23 +184,25 @@ void AddArchetypeProbe(const fs::path& data) {
 
 // The probe of "the game still plays": after 5 logic updates it prints what it sees.
 void AddPlayProbe(const fs::path& data) {
-  WriteAll(data / "Scripts" / "PlayProbe.lua",
-           "local frames = 0\n"
-           "function Initialize()\n"
-           "  Events.GlobalLuaConnect(\"LogicUpdate\", this, \"OnLogicUpdate\")\n"
-           "end\n"
-           "function OnLogicUpdate()\n"
-           "  frames = frames + 1\n"
-           "  if frames == 5 then\n"
-           "    local space = this.Space\n"
-           "    local nodes = space:GetObjectsByName(\"Node\")\n"
-           "    local player = space:GetObjectByName(\"Player\")\n"
-           "    print(\"probe: \" .. space.LevelName .. \" plays, \" .. (nodes and #nodes or 0) ..\n"
-           "          \" nodes, player \" .. (player and player.Transform and \"placed\" or \"missing\"))\n"
-           "  end\n"
-           "end\n"
-           "function Shutdown()\n"
-           "end\n");
+  WriteAll(
+      data / "Scripts" / "PlayProbe.lua",
+      "local frames = 0\n"
+      "function Initialize()\n"
+      "  Events.GlobalLuaConnect(\"LogicUpdate\", this, \"OnLogicUpdate\")\n"
+      "end\n"
+      "function OnLogicUpdate()\n"
+      "  frames = frames + 1\n"
+      "  if frames == 5 then\n"
+      "    local space = this.Space\n"
+      "    local nodes = space:GetObjectsByName(\"Node\")\n"
+      "    local player = space:GetObjectByName(\"Player\")\n"
+      "    print(\"probe: \" .. space.LevelName .. \" plays, \" .. (nodes and #nodes or 0) ..\n"
+      "          \" nodes, player \" .. (player and player.Transform and \"placed\" or "
+      "\"missing\"))\n"
+      "  end\n"
+      "end\n"
+      "function Shutdown()\n"
+      "end\n");
   // First of the objects, so that a level whose later objects are not read still has it.
   fs::path level = data / "Node Levels" / "Level01.level";
   std::string text = ReadAll(level);
@@ -241,7 +243,11 @@ void Record(const BrokenCase& c, const Observed& o) {
   const char* table = std::getenv("VANTIX_BROKEN_DATA_TABLE");
   if (!table)
     return;
-  std::string first = o.run.output.substr(0, o.run.output.find('\n'));
+  // The first line naming the file, else the first line.
+  size_t at = *c.expected ? o.run.output.find(c.expected) : std::string::npos;
+  at = at == std::string::npos ? 0 : o.run.output.rfind('\n', at);
+  at = at == std::string::npos ? 0 : at + (o.run.output[at] == '\n');
+  std::string first = o.run.output.substr(at, o.run.output.find('\n', at) - at);
   if (first.size() > 160)
     first = first.substr(0, 160) + "...";
   for (char& ch : first)
@@ -252,7 +258,8 @@ void Record(const BrokenCase& c, const Observed& o) {
       << (o.run.signal     ? "signal " + std::to_string(o.run.signal)
           : o.run.timedOut ? "hung"
                            : "exit " + std::to_string(o.run.exitStatus))
-      << " | " << (first.empty() ? "(nothing)" : "`" + first + "`") << " |\n";
+      << " | " << (c.plays ? "yes" : "") << " | "
+      << (first.empty() ? "(nothing)" : "`" + first + "`") << " |\n";
 }
 
 void Check(const BrokenCase& c) {
@@ -348,8 +355,7 @@ const BrokenCase kCases[] = {
     {"EffectBankTruncated", kEffectBank, Damage::Truncated, "", "", "Sound_Effects.bank", true},
     {"StringsBankMissing", kStrings, Damage::Missing, "", "", "Master Bank.strings.bank", true},
     {"StringsBankEmpty", kStrings, Damage::Empty, "", "", "Master Bank.strings.bank", true},
-    {"StringsBankTruncated", kStrings, Damage::Truncated, "", "", "Master Bank.strings.bank",
-     true},
+    {"StringsBankTruncated", kStrings, Damage::Truncated, "", "", "Master Bank.strings.bank", true},
     {"StringsBankGarbage", kStrings, Damage::Garbage, "", "", "Master Bank.strings.bank", true},
     {"StringsBankLongLine", kStrings, Damage::LongLine, "", "", "Master Bank.strings.bank", true},
     // Levels that read but hold absurd values, or a shape far beyond the game's own.

@@ -63,8 +63,8 @@ function Shutdown()
 end
 )";
 
-const char* const kLevels[] = {"Level01.level", "Level02.level", "Level07.level",
-                               "MainMenu.level", "ParticleDemo.level"};
+const char* const kLevels[] = {"Level01.level", "Level02.level", "Level07.level", "MainMenu.level",
+                               "ParticleDemo.level"};
 
 // Aborts the run, naming the call under way, when one step takes longer than the limit.
 class Watchdog {
@@ -90,8 +90,7 @@ private:
     long seen = -1;
     while (!done) {
       if (beats == seen) {
-        std::fprintf(stderr, "script fuzz: no progress for %d s during: %s\n", limit,
-                     step.c_str());
+        std::fprintf(stderr, "script fuzz: no progress for %d s during: %s\n", limit, step.c_str());
         std::fflush(stderr);
         std::abort();
       }
@@ -257,15 +256,27 @@ TEST_F(ScriptFuzz, WalkFindsTheWholeScriptApi) {
   std::string list = lua_tostring(L, -1);
   lua_pop(L, 1);
   // One of each kind of entry, from several sections of the API.
-  for (const char* expected :
-       {"call Sounds.PlaySound ", "call Engine.GetSpaceByName ", "call _G.MakeCoroutine ",
-        "call Events.GlobalLuaConnect ", "call Easing.easeInSin ", "get Engine.Paused ",
-        "set Engine.Quit ", "construct Vector2D.() ", "get LogicUpdate.timePassed ",
-        "set LogicUpdate.timePassed ", "method Space.ChangeLevel ", "method GameObject.Destroy ",
-        "method Coroutine.resume ", "read GameObject.<other name> ",
-        "write LuaComponent.<other name> ", "write Transform.Translation ",
-        "read GameNode.UpNode ", "write ParticleEmitter.TintR ", "write Font.Text ",
-        "read Sprite.Current_Frame ", "write BoxCollider.Width "})
+  for (const char* expected : {"call Sounds.PlaySound ",
+                               "call Engine.GetSpaceByName ",
+                               "call _G.MakeCoroutine ",
+                               "call Events.GlobalLuaConnect ",
+                               "call Easing.easeInSin ",
+                               "get Engine.Paused ",
+                               "set Engine.Quit ",
+                               "construct Vector2D.() ",
+                               "get LogicUpdate.timePassed ",
+                               "set LogicUpdate.timePassed ",
+                               "method Space.ChangeLevel ",
+                               "method GameObject.Destroy ",
+                               "method Coroutine.resume ",
+                               "read GameObject.<other name> ",
+                               "write LuaComponent.<other name> ",
+                               "write Transform.Translation ",
+                               "read GameNode.UpNode ",
+                               "write ParticleEmitter.TintR ",
+                               "write Font.Text ",
+                               "read Sprite.Current_Frame ",
+                               "write BoxCollider.Width "})
     EXPECT_NE(list.find(expected), std::string::npos) << expected << "is missing from:\n" << list;
   // Nothing of the standard library is taken for the engine's.
   for (const char* standard : {"_G.print ", "_G.pairs ", "_G.require ", "string.", "os."})
