@@ -36,11 +36,12 @@ cmake --build build-asan -j"$JOBS"
 run_suite build-asan
 
 if [ -f tests/fuzz/CMakeLists.txt ]; then
-  echo "== Fuzzing the level and archetype readers, and the audio bank reader"
+  echo "== Fuzzing the level and archetype readers, the audio bank reader and the art list reader"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVANTIX_FUZZ=ON -DVANTIX_BENCH=OFF >/dev/null
-  cmake --build build-fuzz -j"$JOBS" --target fuzz_readers fuzz_banks
+  cmake --build build-fuzz -j"$JOBS" --target fuzz_readers fuzz_banks fuzz_artlist
   tests/fuzz/run.sh build-fuzz/tests/fuzz/fuzz_readers "${FUZZ_SECONDS:-60}"
   tests/fuzz/run.sh build-fuzz/tests/fuzz/fuzz_banks "${FUZZ_BANK_SECONDS:-30}"
+  tests/fuzz/run.sh build-fuzz/tests/fuzz/fuzz_artlist "${FUZZ_ARTLIST_SECONDS:-20}"
 fi
 echo "== All tests passed"

@@ -150,11 +150,13 @@ bool CheckEnding(TextReader& in, const char* what) {
   return ok;
 }
 
+// Messages name a file as it is opened (HostPath): a data path may hold both separators
+// ("Node Levels\" + a name with "/" in it), and a message should show one.
 bool OpenForReading(const std::string& dataPath, std::string& text, const char* what) {
   if (ReadTextFile(HostPath(dataPath), text))
     return true;
   ReportCheck("fp", kModule, kOpenLine,
-              std::string("cannot open the ") + what + " '" + dataPath + "' for reading");
+              std::string("cannot open the ") + what + " '" + HostPath(dataPath) + "' for reading");
   return false;
 }
 
@@ -215,7 +217,7 @@ bool ReadLevelFile(Space& space, const std::string& path) {
   std::string text;
   if (!OpenForReading(path, text, "level"))
     return false;
-  return ReadLevelText(space, std::move(text), path);
+  return ReadLevelText(space, std::move(text), HostPath(path));
 }
 
 bool WriteLevelFile(const Space& space, const std::string& path) {
@@ -234,7 +236,7 @@ bool LoadArchetype(GameObject* object, const std::string& archetypeName) {
   std::string text;
   if (!OpenForReading(path, text, "archetype"))
     return false;
-  return ReadArchetypeText(*object, std::move(text), path);
+  return ReadArchetypeText(*object, std::move(text), HostPath(path));
 }
 
 bool SaveArchetype(GameObject* object, const std::string& archetypeName) {
@@ -250,7 +252,7 @@ bool SaveArchetype(GameObject* object, const std::string& archetypeName) {
     if (ReadTextFile(HostPath(path), existing) && !existing.empty()) {
       ReportCheck("false", kModule, kEmptyArchetypeLine,
                   "object '" + object->m_Name + "' is not saved (inactive, dead or a child); '" +
-                      path + "' is kept as it was");
+                      HostPath(path) + "' is kept as it was");
       return false;
     }
   }

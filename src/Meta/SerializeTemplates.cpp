@@ -2,6 +2,7 @@
 #include "Meta/SerializeTemplates.h"
 
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -66,6 +67,17 @@ bool ReadNumber(TextReader& in, const TypeInfo* info, int line, bool (TextReader
   return false;
 }
 
+// "nan" and "inf" read as numbers, but no stored position, size or time may be one: the value
+// would spread through every sum it enters. Reported, and the value keeps what it had.
+template <class T> bool Finite(TextReader& in, const TypeInfo* info, int line, T parsed) {
+  if (std::isfinite(parsed))
+    return true;
+  const char* read = std::isnan(parsed) ? "nan" : parsed > 0 ? "inf" : "-inf";
+  in.Report("false", kModule, line,
+            info->name + " value " + read + " is not a finite number; the value is skipped");
+  return false;
+}
+
 template <class T> T& As(void* value) {
   return *static_cast<T*>(value);
 }
@@ -117,7 +129,8 @@ void WriteFloat(TextWriter& out, const void* value, const TypeInfo* info) {
 
 void ReadFloat(TextReader& in, void* value, const TypeInfo* info) {
   float parsed = 0.0f;
-  if (ReadNumber(in, info, kFloatLine, &TextReader::ReadFloat, parsed))
+  if (ReadNumber(in, info, kFloatLine, &TextReader::ReadFloat, parsed) &&
+      Finite(in, info, kFloatLine, parsed))
     As<float>(value) = parsed;
 }
 
@@ -127,7 +140,8 @@ void WriteDouble(TextWriter& out, const void* value, const TypeInfo* info) {
 
 void ReadDouble(TextReader& in, void* value, const TypeInfo* info) {
   double parsed = 0.0;
-  if (ReadNumber(in, info, kDoubleLine, &TextReader::ReadDouble, parsed))
+  if (ReadNumber(in, info, kDoubleLine, &TextReader::ReadDouble, parsed) &&
+      Finite(in, info, kDoubleLine, parsed))
     As<double>(value) = parsed;
 }
 

@@ -152,7 +152,9 @@ void LuaComponent::Load() {
   int status = engine->LoadChunk(path);
   if (status != 0) {
     if (status == LUA_ERRFILE)
-      std::fprintf(stderr, "Error: %s <-----> Cannot find/open lua script\n", m_Name.c_str());
+      // The file is named too: the component's name alone does not say where it was sought.
+      std::fprintf(stderr, "Error: %s <-----> Cannot find/open lua script <-----> %s\n",
+                   m_Name.c_str(), HostPath(path).c_str());
     else if (status == LUA_ERRMEM)
       std::fprintf(stderr, "Error: %s <-----> Memory allocation error while loading\n",
                    m_Name.c_str());

@@ -43,7 +43,8 @@ TEST_F(ScriptTest, LoadFailuresAreReportedOnStandardError) {
   GameObject* o = NewObject("o");
   CaptureStderr();
   LuaComponent* missing = o->AddLuaComponent("DoesNotExist");
-  EXPECT_EQ(GetCapturedStderr(), "Error: DoesNotExist <-----> Cannot find/open lua script\n");
+  EXPECT_EQ(GetCapturedStderr(), "Error: DoesNotExist <-----> Cannot find/open lua script <-----> "
+                                 "Scripts/DoesNotExist.lua\n");
   EXPECT_EQ(missing->instanceRef, 0);
 
   // A later delivery names the handler's function.
