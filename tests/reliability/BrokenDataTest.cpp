@@ -393,7 +393,7 @@ class BrokenSound : public testing::TestWithParam<BrokenCase> {};
 TEST_P(BrokenData, ReportsTheFileWithoutCrashOrHang) {
   Check(GetParam());
 }
-TEST_P(BrokenImage, DISABLED_ReportsTheFileWithoutCrashOrHang) {
+TEST_P(BrokenImage, ReportsTheFileWithoutCrashOrHang) {
   Check(GetParam());
 }
 TEST_P(BrokenSound, DISABLED_ReportsTheFileWithoutCrashOrHang) {
