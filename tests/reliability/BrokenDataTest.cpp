@@ -250,9 +250,19 @@ void Record(const BrokenCase& c, const Observed& o) {
   std::string first = o.run.output.substr(at, o.run.output.find('\n', at) - at);
   if (first.size() > 160)
     first = first.substr(0, 160) + "...";
-  for (char& ch : first)
-    if (ch == '|')
-      ch = '/';
+  // Damaged files echo raw bytes: the table shows them as \xNN so the document stays plain text.
+  std::string shown;
+  for (char ch : first) {
+    auto byte = static_cast<unsigned char>(ch);
+    if (byte < 0x20 || byte >= 0x7f) {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+      shown += hex;
+    } else {
+      shown += ch == '|' ? '/' : ch;
+    }
+  }
+  first = shown;
   std::ofstream out(table, std::ios::app);
   out << "| " << c.file << " | " << c.name << " | "
       << (o.run.signal     ? "signal " + std::to_string(o.run.signal)
