@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the game and runs it from the data folder. Without a display the game runs under Xvfb
-# for a few seconds and a screenshot is saved.
+# for a few seconds and a screenshot is saved, then a tour of the screens is saved in out/tour/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -22,3 +22,5 @@ VANTIX_SCREENSHOT="$SHOT" VANTIX_EXIT_AFTER_SECONDS="${SECONDS_TO_RUN:-4}" \
   xvfb-run -a -s "-screen 0 1280x720x24" "$ROOT/build/VANTIX"
 # The game itself says where the screenshot went.
 [ -f "$SHOT" ] || echo "The game ran but no screenshot was saved."
+echo "A tour of the screens (splash, menu, levels, pause, victory):"
+"$ROOT/tools/tour.sh" "$ROOT/out/tour"

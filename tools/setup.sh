@@ -6,7 +6,7 @@ PACKAGES=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
   libsdl2-dev libglew-dev libluajit-5.1-dev libglm-dev libstb-dev libimgui-dev libopenal-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth libgl1-mesa-dri mesa-utils imagemagick
+  xvfb xauth xdotool libgl1-mesa-dri mesa-utils imagemagick
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A screenshot tour of the game: runs the built game under Xvfb once per screen (the splash, the
-# main menu, a level, the victory screen) and saves each picture in a folder (out/tour/ unless
-# given). Build first (tools/run.sh or /work/bin/vbuild build --target VANTIX).
+# main menu, levels, the pause screen, the victory screen) and saves each picture in a folder
+# (out/tour/ unless given). Build first (tools/run.sh or /work/bin/vbuild build --target VANTIX).
 #   tools/tour.sh [folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,4 +25,15 @@ shot splash "" 1.5
 shot menu MainMenu.level 1
 shot level02 Level02.level 1
 shot level06 Level06.level 1
+# The pause screen over a level: Escape is pressed through the X server once the level is up.
+pause_shot() {
+  local name=pause
+  (cd "$ROOT/data" && VANTIX_START_LEVEL=Level03.level VANTIX_SCREENSHOT="$OUT/$name.png" \
+    VANTIX_EXIT_AFTER_SECONDS=3 xvfb-run -a -s "-screen 0 1280x720x24" \
+    bash -c '"$0" & game=$!; sleep 2; xdotool search --name VANTIX windowfocus --sync key --delay 100 Escape; wait $game' "$GAME" \
+    >"$OUT/$name.log" 2>&1) || true
+  if [ -f "$OUT/$name.png" ]; then echo "saved $OUT/$name.png"; else echo "no picture for $name (see $OUT/$name.log)"; fi
+}
+
 shot victory Victory.level 1
+if command -v xdotool >/dev/null; then pause_shot; else echo "no pause picture: xdotool is missing"; fi
