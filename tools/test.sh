@@ -40,8 +40,8 @@ if [ -f tests/fuzz/CMakeLists.txt ]; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVANTIX_FUZZ=ON -DVANTIX_BENCH=OFF >/dev/null
   cmake --build build-fuzz -j"$JOBS" --target fuzz_readers fuzz_banks fuzz_artlist
-  tests/fuzz/run.sh build-fuzz/tests/fuzz/fuzz_readers "${FUZZ_SECONDS:-60}"
-  tests/fuzz/run.sh build-fuzz/tests/fuzz/fuzz_banks "${FUZZ_BANK_SECONDS:-30}"
-  tests/fuzz/run.sh build-fuzz/tests/fuzz/fuzz_artlist "${FUZZ_ARTLIST_SECONDS:-20}"
+  tests/fuzz/run.sh build-fuzz/tests/fuzz/fuzz_readers "${FUZZ_SECONDS:-40}"
+  tests/fuzz/run.sh build-fuzz/tests/fuzz/fuzz_banks "${FUZZ_BANK_SECONDS:-20}"
+  tests/fuzz/run.sh build-fuzz/tests/fuzz/fuzz_artlist "${FUZZ_ARTLIST_SECONDS:-15}"
 fi
 echo "== All tests passed"
