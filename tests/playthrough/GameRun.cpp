@@ -61,7 +61,7 @@ int KeepFocus(void*, SDL_Event* event) {
 
 } // namespace
 
-GameRun::GameRun(double speed) {
+GameRun::GameRun(double speed) : dir(std::make_shared<ScratchDir>()) {
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   setenv("ALSOFT_DRIVERS", "null", 0);
   // The window may not have the focus on a shared test display; the virtual controller still plays.
@@ -71,11 +71,19 @@ GameRun::GameRun(double speed) {
   unsetenv("VANTIX_EXIT_AFTER_SECONDS");
   auto options = fs::copy_options::recursive | fs::copy_options::overwrite_existing;
   for (const char* folder : {"Scripts", "Archetypes", "Node Levels", "Graphics", "Sounds"})
-    fs::copy(DataFile(folder), dir.Path() / folder, options);
-  dir.Write("FrameRate.txt", "999");
+    fs::copy(DataFile(folder), dir->Path() / folder, options);
+  dir->Write("FrameRate.txt", "999");
   if (speed != 1.0)
-    SpeedUp(dir.Path() / "Scripts" / "lib" / "GameRules.lua", speed, problems);
-  outputPath = (dir.Path() / "stdout.txt").string();
+    SpeedUp(dir->Path() / "Scripts" / "lib" / "GameRules.lua", speed, problems);
+  outputPath = (dir->Path() / "stdout.txt").string();
+}
+
+GameRun::GameRun(std::shared_ptr<ScratchDir> data) : dir(std::move(data)) {
+  outputPath = (dir->Path() / "stdout.txt").string();
+}
+
+std::unique_ptr<GameRun> GameRun::After(const GameRun& earlier) {
+  return std::unique_ptr<GameRun>(new GameRun(earlier.dir));
 }
 
 GameRun::~GameRun() = default;
@@ -117,6 +125,10 @@ bool GameRun::Run(int seconds) {
   dup2(file, 1);
   close(file);
   deadline = Now() + seconds;
+  if (startLevel.empty())
+    unsetenv("VANTIX_START_LEVEL");
+  else
+    setenv("VANTIX_START_LEVEL", startLevel.c_str(), 1);
   GameHooks hooks;
   hooks.started = [this](Engine& e) {
     engine = &e;
@@ -124,6 +136,7 @@ bool GameRun::Run(int seconds) {
   };
   hooks.frameDone = [this](Engine& e, long n) { Frame(e, n); };
   RunGame(hooks);
+  unsetenv("VANTIX_START_LEVEL");
   SDL_SetEventFilter(nullptr, nullptr);
   // The program leaves its systems to process exit; the next run in this process builds its own.
   delete LuaEngine::ms_Singleton;
@@ -212,8 +225,13 @@ std::string GameRun::Level() const {
 }
 
 std::string GameRun::State(const std::string& field) const {
-  GameObject* object = engine ? Main().GetObjectByName("TurnController") : nullptr;
-  LuaComponent* controller = object ? object->GetLuaComponent("TurnController") : nullptr;
+  return engine ? Field(&Main(), "TurnController", "TurnController", field) : "nil";
+}
+
+std::string GameRun::Field(const Space* space, const std::string& name,
+                           const std::string& component, const std::string& field) const {
+  GameObject* object = space ? space->GetObjectByName(name) : nullptr;
+  LuaComponent* controller = object ? object->GetLuaComponent(component) : nullptr;
   if (!controller)
     return "nil";
   lua_State* L = LuaEngine::ms_Singleton->L;
@@ -256,9 +274,9 @@ void GameRun::PushMouseButton(bool down, int x, int y) {
   SDL_PushEvent(&event);
 }
 
-void GameRun::PixelOf(float x, float y, int& px, int& py) const {
+void GameRun::PixelOf(float x, float y, int& px, int& py, const Space* space) const {
   float cx = 0.0f, cy = 0.0f, width = 10.0f * 16.0f / 9.0f, height = 10.0f;
-  for (GameObject* object : Main().objects)
+  for (GameObject* object : (space ? *space : Main()).objects)
     if (Camera* camera = object ? object->Get<Camera>("Camera") : nullptr) {
       cx = camera->center_.x;
       cy = camera->center_.y;

@@ -6,6 +6,7 @@
 #include <SDL.h>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ public:
   // Lays out the data copy in the scratch folder (the frame rate uncapped). `speed` makes the
   // game's clock run that many times faster, so eased animations still play out in full.
   explicit GameRun(double speed);
+  // A later run of the program on the data folder of an earlier one (at its speed), with what
+  // that run saved.
+  static std::unique_ptr<GameRun> After(const GameRun& earlier);
   ~GameRun();
 
   // Steps at the end of the list; Next puts steps right after the one running now.
@@ -52,6 +56,9 @@ public:
   Space& Main() const;
   // A field the turn controller publishes ("Phase", "Turn", ...), as text; "nil" without one.
   std::string State(const std::string& field) const;
+  // A field of a script component of the named object of a space, as text; "nil" without one.
+  std::string Field(const Space* space, const std::string& object, const std::string& component,
+                    const std::string& field) const;
   int StateInt(const std::string& field) const { return std::atoi(State(field).c_str()); }
   std::string Level() const;
   long Frames() const { return frames; }
@@ -60,14 +67,17 @@ public:
   static void PushKey(bool down, SDL_Keycode key);
   static void PushMotion(int x, int y);
   static void PushMouseButton(bool down, int x, int y);
-  // The window pixel where a world point of the Main space shows (through the level's camera,
-  // or the default 10-unit view without one, letter-boxed in the window).
-  void PixelOf(float x, float y, int& px, int& py) const;
+  // The window pixel where a world point of a space (the Main space without one) shows: through
+  // the space's camera, or the default 10-unit view without one, letter-boxed in the window.
+  void PixelOf(float x, float y, int& px, int& py, const Space* space = nullptr) const;
 
   std::vector<std::string> problems;
-  ScratchDir dir;
+  std::shared_ptr<ScratchDir> dir;
+  // The level the program starts on instead of the splash, when set.
+  std::string startLevel;
 
 private:
+  explicit GameRun(std::shared_ptr<ScratchDir> data);
   void Frame(Engine& running, long frameNumber);
   void ReadOutput();
 
