@@ -128,6 +128,29 @@ TEST_F(ProgressTest, AMalformedFileIsAFreshStartWithOneMessageAndNoCrash) {
   }
 }
 
+TEST_F(ProgressTest, TheMessageSaysWhereTheFileIsCutShortAndShowsRawBytesEscaped) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"# VANTIX progress and options\nreached 3\nmusic 70\neffe", "line 4 is cut short"},
+      {"reached 3\nmusic 70\neffects ", "line 3 is cut short"},
+      {"reached 3\nmusic 70\neffects 40\nmute 1\nfullscreen 0\nen", "line 6 is cut short"},
+      {"reached 3\nmusic 70\nvolume", "line 3: not a setting (\"volume\")"},
+      {std::string("\x7f"
+                   "ELF\x01 \xff\n",
+                   8),
+       "line 1: not a setting (\"\\x7FELF\\x01 \\xFF\")"},
+  };
+  for (const auto& [text, problem] : cases) {
+    dir.Write("Progress.txt", text);
+    Start();
+    EXPECT_EQ(Get("reached"), "1") << text;
+    std::vector<std::string> messages = Messages();
+    ASSERT_EQ(messages.size(), 1u) << text;
+    EXPECT_EQ(messages[0],
+              "Progress.txt: cannot be read (" + problem + "); progress and options start fresh");
+    StopEngine();
+  }
+}
+
 TEST_F(ProgressTest, AFailedWriteKeepsTheOldFile) {
   dir.Write("Progress.txt", kGood);
   std::filesystem::create_directories(dir.Path() / "Progress.txt.tmp"); // cannot be opened

@@ -38,6 +38,33 @@ local function FieldOf(key)
   return nil
 end
 
+-- A piece of a damaged file fit to print: bytes that are not printable show as \xNN.
+local function Printable(text)
+  return (text:gsub("[^\32-\126]", function(byte)
+    return string.format("\\x%02X", byte:byte())
+  end))
+end
+
+-- Whether a line could be the start of a setting line or of the end line (a write cut short).
+local function Unfinished(line)
+  local key, digits = line:match("^(%a+) (%d*)$")
+  if key then
+    return FieldOf(key) ~= nil and #digits <= 3
+  end
+  if not line:match("^%a+$") then
+    return false
+  end
+  if ("end"):sub(1, #line) == line then
+    return true
+  end
+  for _, field in ipairs(P.Fields) do
+    if field.key:sub(1, #line) == line then
+      return true
+    end
+  end
+  return false
+end
+
 -- The values in a file's text, or nil and what is wrong with it. Every field must be there
 -- once, and the last line must be "end" (a file cut short is caught).
 function P.Parse(text)
@@ -47,6 +74,8 @@ function P.Parse(text)
   local values = {}
   local ended = false
   local number = 0
+  local _, lastLine = text:gsub("\n", "")
+  lastLine = lastLine + 1 -- the piece after the last line break (empty when the text ends with one)
   for line in (text .. "\n"):gmatch("([^\n]*)\n") do
     number = number + 1
     line = line:gsub("\r$", "")
@@ -61,8 +90,11 @@ function P.Parse(text)
     else
       local key, value = line:match("^(%a+) (%S+)$")
       local field = key and FieldOf(key)
+      if not field and number == lastLine and Unfinished(line) then
+        return nil, "line " .. number .. " is cut short"
+      end
       if not field then
-        return nil, where .. "not a setting (\"" .. line:sub(1, 40) .. "\")"
+        return nil, where .. "not a setting (\"" .. Printable(line:sub(1, 40)) .. "\")"
       end
       if values[key] ~= nil then
         return nil, where .. key .. " is given twice"
