@@ -3,6 +3,7 @@
 // Main Menu), the options from the main menu and from the pause screen (applied at once and
 // saved), level select after winning levels, the progress and options kept across a second run
 // of the program on the same data, and a damaged progress file.
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -352,6 +353,133 @@ TEST_F(ScreensPlaythroughTest, OptionsFromTheMenuAndFromThePauseScreenTakeEffect
   Lines expected = {"level start " + pars[0].file, Won(pars[0]), "level start " + pars[1].file};
   EXPECT_EQ(run->LogLines(), expected);
   EXPECT_EQ(run->Errors(), Lines{});
+}
+
+TEST_F(ScreensPlaythroughTest,
+       LevelSelectOffersTheLevelsReachedAndTheNextRunKeepsThemAndTheOptions) {
+  SkipSplashWith(Key(SDLK_SPACE));
+  // The options first: music at 70, muted.
+  Tap("Down", Key(SDLK_DOWN), 2);
+  Tap("Enter", Key(SDLK_RETURN));
+  run->WaitFor("the options", [this] { return run->Level() == "Options.level"; });
+  Tap("Left", Key(SDLK_LEFT), 3);
+  Tap("Down", Key(SDLK_DOWN), 2);
+  Tap("Enter", Key(SDLK_RETURN));
+  Tap("Escape", Key(SDLK_ESCAPE));
+  run->WaitFor("the menu", [this] { return run->Level() == "MainMenu.level"; });
+  run->Do("saved with the first level reached", [this] {
+    EXPECT_NE(Progress().find("\nreached 1\nmusic 70\n"), std::string::npos) << Progress();
+  });
+  // Levels 1 and 2 won: level 3 reached; then back to the menu from the pause screen.
+  Tap("Enter plays", Key(SDLK_RETURN));
+  for (int i = 0; i < 2; ++i) {
+    PlayLevel(pars[i], Device::kKeyboard);
+    run->WaitForLine(Won(pars[i]));
+  }
+  run->WaitForLine("level start " + pars[2].file);
+  run->WaitFor("idle", [this] { return run->State("Phase") == "idle"; });
+  Tap("Escape", Key(SDLK_ESCAPE));
+  run->WaitFor("the pause screen", [this] { return PauseOpen(); });
+  Tap("Up", Key(SDLK_UP));
+  Tap("Enter", Key(SDLK_RETURN));
+  run->WaitFor("the menu", [this] { return run->Level() == "MainMenu.level"; });
+  Tap("Down", Key(SDLK_DOWN));
+  Tap("Enter", Key(SDLK_RETURN));
+  run->WaitFor("level select", [this] { return run->Level() == "LevelSelect.level"; });
+  run->Do("levels 1 to 3 offered", [this] { ExpectOffered({"1", "2", "3"}); });
+  Click("", "Item3");
+  run->WaitForLine("level start " + pars[2].file);
+  Quit();
+
+  EXPECT_TRUE(run->Run(60)) << run->problems.front();
+  EXPECT_EQ(Progress(), "# VANTIX progress and options\nreached 3\nmusic 70\neffects 100\nmute 1\n"
+                        "fullscreen 1\nend\n");
+  Lines expected = {"level start " + pars[0].file, Won(pars[0]),
+                    "level start " + pars[1].file, Won(pars[1]),
+                    "level start " + pars[2].file, "level start " + pars[2].file};
+  EXPECT_EQ(run->LogLines(), expected);
+  EXPECT_EQ(run->Errors(), Lines{});
+
+  // The program again, on the same data: the options as saved from the start, and level select
+  // offers what the first run reached (on the controller); where a fourth level would be, a
+  // click does nothing.
+  std::unique_ptr<GameRun> first = std::move(run);
+  run = GameRun::After(*first);
+  run->WaitFor("the splash", [this] { return run->Level() == "splash_KelvoLogo.level"; });
+  run->Do("the saved options", [this] {
+    EXPECT_NEAR(Sounds::ms_Singleton->GetMusicVolume(), 0.7f, 1e-4f);
+    EXPECT_NEAR(Sounds::ms_Singleton->GetSFXVolume(), 1.0f, 1e-4f);
+    EXPECT_TRUE(Sounds::ms_Singleton->GetSoundToggle());
+    EXPECT_TRUE(GraphicsEngine::ms_Singleton->IsFullScreen());
+  });
+  run->Do("plug in a controller", [this] { pad = std::make_unique<VirtualPad>(); });
+  run->WaitFor("the controller found", [] { return Input::ControllerConnected(); });
+  Tap("B skips", PadButton(SDL_CONTROLLER_BUTTON_B));
+  run->WaitFor("the menu", [this] { return run->Level() == "MainMenu.level"; });
+  Tap("D-pad down", PadButton(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
+  Tap("A", PadButton(SDL_CONTROLLER_BUTTON_A));
+  run->WaitFor("level select", [this] { return run->Level() == "LevelSelect.level"; });
+  run->Do("levels 1 to 3 offered", [this] { ExpectOffered({"1", "2", "3"}); });
+  Click("", "Item4");
+  Pass(0.5);
+  run->Do("no fourth level", [this] {
+    EXPECT_EQ(run->Level(), "LevelSelect.level");
+    EXPECT_EQ(run->Field(&run->Main(), "Select", "LevelSelect", "Selected"), pars[0].file);
+  });
+  Tap("D-pad down", PadButton(SDL_CONTROLLER_BUTTON_DPAD_DOWN), 2);
+  Tap("A", PadButton(SDL_CONTROLLER_BUTTON_A));
+  run->WaitForLine("level start " + pars[2].file);
+  Quit();
+
+  EXPECT_TRUE(run->Run(30)) << run->problems.front();
+  EXPECT_EQ(run->LogLines(), Lines{"level start " + pars[2].file});
+  EXPECT_EQ(ProgressMessages(), Lines{});
+  EXPECT_EQ(run->Errors(), Lines{});
+}
+
+TEST_F(ScreensPlaythroughTest, ADamagedProgressFileIsNamedOnceTheGameStartsFreshAndSavesAGoodOne) {
+  struct Case {
+    std::string text, problem;
+  };
+  const Case cases[] = {
+      {std::string("\x7f"
+                   "ELF\x02\x01\x01 \xff\xfe garbage\n\0\0\x13 more",
+                   27),
+       "not a setting"},
+      {"# VANTIX progress and options\nreached 9\nmusic 40\neffe", "cut short"},
+      {"# VANTIX progress and options\nreached 9\nmusic 40\n", "cut short"},
+  };
+  for (const Case& damaged : cases) {
+    SCOPED_TRACE(damaged.text);
+    run.reset(); // its scratch folder goes before the next one is made
+    run = std::make_unique<GameRun>(kSpeed);
+    run->dir->Write("Progress.txt", damaged.text);
+    SkipSplashWith(Key(SDLK_RETURN));
+    Click("", "Item2");
+    run->WaitFor("level select", [this] { return run->Level() == "LevelSelect.level"; });
+    run->Do("only the first level offered", [this] { ExpectOffered({"1"}); });
+    Tap("Enter", Key(SDLK_RETURN));
+    PlayLevel(pars[0], Device::kKeyboard);
+    run->WaitForLine(Won(pars[0]));
+    run->WaitForLine("level start " + pars[1].file);
+    Quit();
+
+    EXPECT_TRUE(run->Run(30)) << run->problems.front();
+    Lines messages = ProgressMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    const std::string& message = messages.front();
+    EXPECT_EQ(message.rfind("Progress.txt: cannot be read (", 0), 0u) << message;
+    EXPECT_NE(message.find(damaged.problem), std::string::npos) << message;
+    EXPECT_NE(message.find("start fresh"), std::string::npos) << message;
+    EXPECT_TRUE(
+        std::all_of(message.begin(), message.end(), [](char ch) { return ch >= ' ' && ch <= '~'; }))
+        << "a raw byte in: " << message;
+    EXPECT_EQ(Progress(), "# VANTIX progress and options\nreached 2\nmusic 100\neffects 100\n"
+                          "mute 0\nfullscreen 1\nend\n");
+    Lines expected = {"level start " + pars[0].file, Won(pars[0]), "level start " + pars[1].file};
+    EXPECT_EQ(run->LogLines(), expected);
+    EXPECT_EQ(run->Errors(), Lines{});
+  }
 }
 
 } // namespace
