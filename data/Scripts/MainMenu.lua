@@ -21,6 +21,8 @@ function Initialize()
   end
   P.Get()
   S.EnsureHud()
+  -- The run may start here rather than on the splash; the cursor is made once either way.
+  dofile("Scripts/lib/Cursor.lua").Ensure()
 end
 
 local function Show()

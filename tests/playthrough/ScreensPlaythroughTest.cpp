@@ -482,4 +482,25 @@ TEST_F(ScreensPlaythroughTest, ADamagedProgressFileIsNamedOnceTheGameStartsFresh
   }
 }
 
+TEST_F(ScreensPlaythroughTest, StartedOnTheMenuTheCursorShowsAndAClickChoosesLevelSelect) {
+  run->startLevel = "MainMenu.level";
+  run->WaitFor("the menu", [this] { return run->Level() == "MainMenu.level"; });
+  run->Do("the mouse moves", [] { GameRun::PushMotion(640, 360); });
+  Pass(0.1);
+  run->Do("the cursor shows", [this] {
+    Space* space = run->TheEngine().GetSpace("Cursor");
+    GameObject* cursor = space ? space->GetObjectByName("Cursor") : nullptr;
+    ASSERT_NE(cursor, nullptr) << "no cursor";
+    EXPECT_TRUE(space->m_Active);
+    EXPECT_TRUE(cursor->Get<Sprite>("Sprite")->visible_);
+  });
+  Click("", "Item2");
+  run->WaitFor("level select", [this] { return run->Level() == "LevelSelect.level"; });
+  run->Do("the first level offered", [this] { ExpectOffered({"1"}); });
+  Quit();
+
+  EXPECT_TRUE(run->Run(30)) << run->problems.front();
+  EXPECT_EQ(run->Errors(), Lines{});
+}
+
 } // namespace
