@@ -245,15 +245,26 @@ TEST_F(ScreensPlaythroughTest, PauseHoldsTheLevelThenResumeRestartAndMainMenuOnE
   run->WaitFor("the menu", [this] { return run->Level() == "MainMenu.level"; });
   Pass(0.1);
   run->Do("unpaused", [this] { EXPECT_TRUE(PauseClosed()); });
-  // Escape on the menu opens no pause screen.
+  // Escape on the menu opens no pause screen; in the next game it opens as before.
   Tap("Escape", Key(SDLK_ESCAPE));
   Pass(0.5);
   run->Do("still unpaused", [this] { EXPECT_TRUE(PauseClosed()); });
+  Tap("A plays", PadButton(SDL_CONTROLLER_BUTTON_A));
+  run->WaitForLine("level start " + pars[0].file);
+  run->WaitFor("idle", [this] { return run->State("Phase") == "idle"; });
+  Tap("Start", PadButton(SDL_CONTROLLER_BUTTON_START));
+  run->WaitFor("the pause screen", [this] { return PauseOpen(); });
+  run->Do("on Resume", [this] {
+    EXPECT_EQ(run->Field(Pause(), "PauseMenu", "PauseScreen", "Selected"), "Resume");
+  });
+  Tap("Start resumes", PadButton(SDL_CONTROLLER_BUTTON_START));
+  run->WaitFor("resumed", [this] { return PauseClosed(); });
   Quit();
 
   EXPECT_TRUE(run->Run(60)) << run->problems.front();
-  Lines expected = {"level start " + pars[0].file, "level start " + pars[0].file, Won(pars[0]),
-                    "level start " + pars[1].file, "level start " + pars[1].file};
+  Lines expected = {
+      "level start " + pars[0].file, "level start " + pars[0].file, Won(pars[0]),
+      "level start " + pars[1].file, "level start " + pars[1].file, "level start " + pars[0].file};
   EXPECT_EQ(run->LogLines(), expected);
   EXPECT_EQ(run->Errors(), Lines{});
 }
@@ -500,6 +511,60 @@ TEST_F(ScreensPlaythroughTest, StartedOnTheMenuTheCursorShowsAndAClickChoosesLev
   Quit();
 
   EXPECT_TRUE(run->Run(30)) << run->problems.front();
+  EXPECT_EQ(run->Errors(), Lines{});
+}
+
+TEST_F(ScreensPlaythroughTest, PausedInTheMiddleOfAMoveTheMoveHoldsAndFinishesOnResume) {
+  run->startLevel = pars[0].file;
+  run->WaitForLine("level start " + pars[0].file);
+  run->WaitFor("idle", [this] { return run->State("Phase") == "idle"; });
+  auto dir = std::make_shared<int>(-1);
+  auto at = std::make_shared<Vector2D>();
+  // The move and Escape in one frame: the pause screen opens while the move animates.
+  run->Do("a move and Escape", [this, dir] {
+    levels::LevelModel model;
+    levels::ModelFromSpace(run->Main(), pars[0].file, model);
+    levels::Solution solution = levels::Solve(model);
+    ASSERT_TRUE(solution.solved && !solution.win.empty());
+    *dir = DirOf(levels::ActionName(solution.win.front()));
+    ASSERT_GE(*dir, 0);
+    GameRun::PushKey(true, KeyOf(*dir, false));
+    GameRun::PushKey(true, SDLK_ESCAPE);
+  });
+  run->Do("keys up", [dir] {
+    GameRun::PushKey(false, KeyOf(*dir, false));
+    GameRun::PushKey(false, SDLK_ESCAPE);
+  });
+  run->WaitFor("the pause screen", [this] { return PauseOpen(); });
+  auto player = [this]() -> Vector2D {
+    GameObject* object = run->Main().GetObjectByName("Player");
+    return object ? object->Get<Transform>("Transform")->translation_ : Vector2D();
+  };
+  run->Do("mid-move", [this, at, player] {
+    EXPECT_EQ(run->State("Phase"), "busy");
+    *at = player();
+  });
+  // A second move while paused is neither taken nor kept for later.
+  run->Do("another move", [dir] { GameRun::PushKey(true, KeyOf(*dir, false)); });
+  run->Do("up", [dir] { GameRun::PushKey(false, KeyOf(*dir, false)); });
+  Pass(2.0);
+  run->Do("held", [this, at, player] {
+    EXPECT_EQ(run->State("Phase"), "busy");
+    EXPECT_EQ(player().x_, at->x_);
+    EXPECT_EQ(player().y_, at->y_);
+  });
+  Tap("Escape resumes", Key(SDLK_ESCAPE));
+  run->WaitFor("the move done", [this] { return run->State("Phase") == "idle"; });
+  Pass(1.0);
+  run->Do("one move made", [this, at, player] {
+    EXPECT_EQ(run->StateInt("Turn"), 1);
+    EXPECT_EQ(run->State("Phase"), "idle");
+    EXPECT_TRUE(player().x_ != at->x_ || player().y_ != at->y_);
+  });
+  Quit();
+
+  EXPECT_TRUE(run->Run(30)) << run->problems.front();
+  EXPECT_EQ(run->LogLines(), Lines{"level start " + pars[0].file});
   EXPECT_EQ(run->Errors(), Lines{});
 }
 
