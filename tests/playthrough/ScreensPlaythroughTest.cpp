@@ -5,7 +5,6 @@
 // of the program on the same data, and a damaged progress file.
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 
 #include "Audio/Sounds.h"
 #include "Graphics/Font.h"
@@ -108,7 +107,7 @@ protected:
     return found;
   }
 
-  // The level files the level select screen offers (its shown items), and its count.
+  // Level select shows exactly these levels (their numbers), in order, and no other item.
   void ExpectOffered(const std::vector<std::string>& numbers) {
     Space& main = run->Main();
     EXPECT_EQ(main.LevelName, "LevelSelect.level");
