@@ -349,6 +349,20 @@ TEST_F(ScreensPlaythroughTest, OptionsFromTheMenuAndFromThePauseScreenTakeEffect
     EXPECT_FALSE(Sounds::ms_Singleton->GetSoundToggle());
     EXPECT_NE(Progress().find("\nmusic 80\neffects 90\nmute 0\n"), std::string::npos) << Progress();
   });
+  // Full screen off and on again over the level; the mouse still plays it afterwards.
+  Tap("D-pad down", PadButton(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
+  Tap("A", PadButton(SDL_CONTROLLER_BUTTON_A));
+  Pass(0.1);
+  run->Do("windowed", [this] {
+    EXPECT_FALSE(GraphicsEngine::ms_Singleton->IsFullScreen());
+    EXPECT_EQ(Text(Pause(), "Item4"), "FULL SCREEN OFF");
+  });
+  Tap("A", PadButton(SDL_CONTROLLER_BUTTON_A));
+  Pass(0.1);
+  run->Do("full screen", [this] {
+    EXPECT_TRUE(GraphicsEngine::ms_Singleton->IsFullScreen());
+    EXPECT_NE(Progress().find("\nfullscreen 1\n"), std::string::npos) << Progress();
+  });
   Tap("B", PadButton(SDL_CONTROLLER_BUTTON_B));
   run->WaitFor("back on the pause menu", [this] { return PauseOpen(); });
   Tap("Escape resumes", Key(SDLK_ESCAPE));
