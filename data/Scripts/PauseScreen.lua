@@ -1,6 +1,6 @@
 -- The pause screen, preloaded from Paused.level into the "Pause" space: Resume, Restart,
 -- Options, Main Menu, chosen like the main menu's items. The HUD opens it (Escape, Start or a
--- lost window focus) and sends Escape or Start here as Back, which resumes.
+-- lost window focus) and sends Escape or Start here as Back, which resumes; so does B.
 local S = dofile("Scripts/lib/Screens.lua")
 
 local menu = S.Menu(function()
@@ -86,6 +86,11 @@ end
 
 function OnControllerButtonDown(event)
   if not S.IsPaused() then
+    return
+  end
+  -- B goes back here as on the other screens (the options in this space take it too).
+  if event.Button == ControllerInput.Buttons.B then
+    Back()
     return
   end
   local result = menu:Pad(event.Button)

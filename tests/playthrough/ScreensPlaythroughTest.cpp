@@ -259,6 +259,10 @@ TEST_F(ScreensPlaythroughTest, PauseHoldsTheLevelThenResumeRestartAndMainMenuOnE
   });
   Tap("Start resumes", PadButton(SDL_CONTROLLER_BUTTON_START));
   run->WaitFor("resumed", [this] { return PauseClosed(); });
+  Tap("Start", PadButton(SDL_CONTROLLER_BUTTON_START));
+  run->WaitFor("the pause screen", [this] { return PauseOpen(); });
+  Tap("B resumes", PadButton(SDL_CONTROLLER_BUTTON_B));
+  run->WaitFor("resumed", [this] { return PauseClosed(); });
   Quit();
 
   EXPECT_TRUE(run->Run(60)) << run->problems.front();
