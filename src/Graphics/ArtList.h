@@ -35,8 +35,10 @@ struct Entry {
 // positive becomes 1, seconds per frame that are not a finite number of at least 0 become 0.
 std::vector<Entry> Parse(const std::string& listName, const std::string& text);
 
-// Sizes of the consecutive slices that `threads` workers decode: chunk =
+// Sizes of consecutive slices of `count` records for `threads` workers: chunk =
 // ceil((count + count mod threads) / threads), each slice takes what is left up to a chunk.
+// Loading does not split by them (see Decoding): fixed slices leave a worker waiting
+// behind the one that got the large images.
 std::vector<size_t> SliceSizes(size_t count, unsigned threads);
 
 // Opens and decodes the record's image to 8-bit RGBA in a buffer of its own, to be freed with
