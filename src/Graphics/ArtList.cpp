@@ -1,13 +1,16 @@
 // The art list: its lines, the image decoding spread over worker threads, and the texture table.
 #include "Graphics/ArtList.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -141,50 +144,12 @@ void Decode(TextureRecord& record) {
 namespace {
 // Room for decoding a small image; larger ones get scratch memory of their own.
 constexpr size_t kScratchStart = size_t(1) << 20;
-
-// One worker's slice: each image is decoded in scratch memory that the next one reuses, its
-// pixels made in `kept`, which outlives the worker.
-void DecodeSlice(TextureRecord* const* records, size_t count, ImageDecoder::Arena& kept) {
-  ImageDecoder::Arena scratch;
-  scratch.Borrow(kept, kScratchStart);
-  for (size_t i = 0; i < count; ++i) {
-    TextureRecord& record = *records[i];
-    scratch.Reset();
-    ImageDecoder::Image image = ImageDecoder::DecodeFile(scratch, record.texture.filename_, &kept);
-    if (!image.pixels) {
-      record.problem = ImageDecoder::Describe(image);
-      continue;
-    }
-    record.width = image.width;
-    record.height = image.height;
-    record.pixels = image.pixels;
-  }
-}
 } // namespace
-
-std::vector<ImageDecoder::Arena> DecodeAll(const std::vector<TextureRecord*>& records,
-                                           unsigned threads) {
-  std::vector<size_t> slices = SliceSizes(records.size(), threads);
-  std::vector<ImageDecoder::Arena> kept(slices.size());
-  std::vector<std::thread> workers;
-  workers.reserve(slices.size());
-  // The calling thread is the last slice's worker rather than waiting idle for the others.
-  size_t start = 0;
-  for (size_t i = 0; i + 1 < slices.size(); ++i) {
-    workers.emplace_back(DecodeSlice, records.data() + start, slices[i], std::ref(kept[i]));
-    start += slices[i];
-  }
-  if (!slices.empty())
-    DecodeSlice(records.data() + start, slices.back(), kept.back());
-  for (std::thread& worker : workers)
-    worker.join();
-  return kept;
-}
 
 namespace {
 // Reports an image that did not decode, or hands the decoded record to the upload; its pixels
 // are not its own to free.
-void Finish(TextureRecord& record, const Upload& upload) {
+void FinishRecord(TextureRecord& record, const Upload& upload) {
   if (!record.pixels) {
     std::string key = record.texture.filename_.substr(kArtPrefixLength);
     ReportCheck("image decodes", kModule, __LINE__,
@@ -214,21 +179,89 @@ void ReportMissingFallback(const std::string& listPath,
 }
 } // namespace
 
-bool Load(const std::string& listPath, unsigned threads,
-          std::map<std::string, TextureRecord>& table, std::vector<std::string>& names,
-          const Upload& upload) {
+Decoding::Decoding(const std::string& list, unsigned threadCount, bool finisherDecodes)
+    : listPath(list),
+      threads(threadCount == 0 ? std::thread::hardware_concurrency() : threadCount) {
+  if (threads == 0)
+    threads = 1;
   std::ifstream in(HostPath(listPath));
-  if (!in) {
+  if (!in)
+    return;
+  opened = true;
+  std::stringstream text;
+  text << in.rdbuf();
+  entries = Parse(listPath, text.str());
+  if (threads <= 1)
+    return;
+
+  records.resize(entries.size());
+  std::vector<uintmax_t> sizes(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    records[i].texture = entries[i].texture;
+    records[i].widthFromImage = entries[i].widthFromImage;
+    std::error_code ec;
+    sizes[i] = std::filesystem::file_size(HostPath(entries[i].texture.filename_), ec);
+    if (ec)
+      sizes[i] = 0;
+    order.push_back(i);
+  }
+  // The largest first, so that no large image is left to one worker at the end.
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return sizes[a] > sizes[b]; });
+
+  unsigned count = finisherDecodes ? threads - 1 : threads;
+  kept = std::vector<ImageDecoder::Arena>(count + 1);
+  workers.reserve(count);
+  for (unsigned i = 0; i < count; ++i) {
+    try {
+      workers.emplace_back(&Decoding::Work, this, std::ref(kept[i]));
+    } catch (const std::system_error&) {
+      break; // the finishing thread decodes what no worker took
+    }
+  }
+}
+
+Decoding::~Decoding() {
+  Join();
+}
+
+void Decoding::Join() {
+  for (std::thread& worker : workers)
+    if (worker.joinable())
+      worker.join();
+  workers.clear();
+}
+
+void Decoding::Work(ImageDecoder::Arena& into) {
+  ImageDecoder::Arena scratch;
+  scratch.Borrow(into, kScratchStart);
+  for (;;) {
+    size_t at = next.fetch_add(1, std::memory_order_relaxed);
+    if (at >= order.size())
+      return;
+    TextureRecord& record = records[order[at]];
+    scratch.Reset();
+    ImageDecoder::Image image = ImageDecoder::DecodeFile(scratch, record.texture.filename_, &into);
+    if (!image.pixels) {
+      record.problem = ImageDecoder::Describe(image);
+      continue;
+    }
+    record.width = image.width;
+    record.height = image.height;
+    record.pixels = image.pixels;
+  }
+}
+
+bool Decoding::Finish(Table& table, std::vector<std::string>& names, const Upload& upload) {
+  if (finished)
+    return false;
+  finished = true;
+  if (!opened) {
     std::printf("Failed to open the art asset file %s\n", listPath.c_str());
     std::fflush(stdout);
     return false;
   }
-  std::stringstream text;
-  text << in.rdbuf();
-  std::vector<Entry> entries = Parse(listPath, text.str());
 
-  if (threads == 0)
-    threads = std::thread::hardware_concurrency();
   if (threads <= 1) {
     ImageDecoder::Arena scratch;
     for (Entry& entry : entries) {
@@ -244,7 +277,7 @@ bool Load(const std::string& listPath, unsigned threads,
       } else {
         record.problem = ImageDecoder::Describe(image);
       }
-      Finish(record, upload);
+      FinishRecord(record, upload);
       names.push_back(entry.name);
       table.emplace(entry.name, record);
     }
@@ -252,20 +285,21 @@ bool Load(const std::string& listPath, unsigned threads,
     return true;
   }
 
-  // The table is complete before any worker starts, so the workers never touch the map.
-  std::vector<TextureRecord*> records;
-  for (Entry& entry : entries) {
-    TextureRecord& record = table[entry.name];
-    record = TextureRecord{};
-    record.texture = entry.texture;
-    record.widthFromImage = entry.widthFromImage;
-    records.push_back(&record);
-    names.push_back(entry.name);
+  Work(kept.back());
+  Join();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    TextureRecord& record = table[entries[i].name];
+    record = std::move(records[i]);
+    names.push_back(entries[i].name);
+    FinishRecord(record, upload);
   }
-  std::vector<ImageDecoder::Arena> pixels = DecodeAll(records, threads);
-  for (TextureRecord* record : records)
-    Finish(*record, upload);
   ReportMissingFallback(listPath, table);
   return true;
+}
+
+bool Load(const std::string& listPath, unsigned threads, Table& table,
+          std::vector<std::string>& names, const Upload& upload) {
+  Decoding decoding(listPath, threads, true);
+  return decoding.Finish(table, names, upload);
 }
 } // namespace ArtList

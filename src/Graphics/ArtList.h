@@ -1,8 +1,10 @@
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Graphics/ImageDecoder.h"
@@ -33,8 +35,10 @@ struct Entry {
 // positive becomes 1, seconds per frame that are not a finite number of at least 0 become 0.
 std::vector<Entry> Parse(const std::string& listName, const std::string& text);
 
-// Sizes of the consecutive slices that `threads` workers decode: chunk =
+// Sizes of consecutive slices of `count` records for `threads` workers: chunk =
 // ceil((count + count mod threads) / threads), each slice takes what is left up to a chunk.
+// Loading does not split by them (see Decoding): fixed slices leave a worker waiting
+// behind the one that got the large images.
 std::vector<size_t> SliceSizes(size_t count, unsigned threads);
 
 // Opens and decodes the record's image to 8-bit RGBA in a buffer of its own, to be freed with
@@ -42,22 +46,54 @@ std::vector<size_t> SliceSizes(size_t count, unsigned threads);
 // problem.
 void Decode(TextureRecord& record);
 
-// Decodes the records over `threads` workers, each on its own slice; all joined on return. The
-// pixels live in the returned memory, one arena per worker, until it is destroyed.
-std::vector<ImageDecoder::Arena> DecodeAll(const std::vector<TextureRecord*>& records,
-                                           unsigned threads);
-
 // Receives each decoded record on the calling thread, in list order (GL upload).
 using Upload = std::function<void(TextureRecord&)>;
 
-// Reads the list, fills the table and the name list (file order) and decodes the images: one
-// thread decodes and uploads line by line; more threads decode in parallel first and upload
-// afterwards. `threads` 0 means one per hardware thread. Pixel buffers are released after
-// upload (all at once after the last one when decoded in parallel). Each image that does not
-// decode is reported on standard error with its file and problem, in list order, and so is a
-// list without the fallback image. Returns false when the list cannot be opened (after printing
-// the message with the list's name).
-bool Load(const std::string& listPath, unsigned threads,
-          std::map<std::string, TextureRecord>& table, std::vector<std::string>& names,
-          const Upload& upload);
+using Table = std::map<std::string, TextureRecord>;
+
+// The listed images decoded while the caller does something else: decoding needs no GL
+// context, the upload does, so start-up decodes while it makes the window and the context.
+//
+// With more than one thread the workers take the images one at a time, largest file first, from
+// a shared cursor rather than in fixed slices: the game's list ends with one image as large as
+// the rest together, and a worker whose core is busy with another program then holds up no one.
+// With one thread nothing starts and Finish decodes and uploads line by line.
+class Decoding {
+public:
+  // Reads the list and starts the workers: `threads` of them (0 means one per hardware thread),
+  // one fewer when `finisherDecodes` says the thread calling Finish counts as one of them
+  // (it then calls Finish at once). The finishing thread always decodes whatever is left.
+  Decoding(const std::string& listPath, unsigned threads, bool finisherDecodes = false);
+  // Joins the workers that are still running.
+  ~Decoding();
+  Decoding(const Decoding&) = delete;
+  Decoding& operator=(const Decoding&) = delete;
+
+  // Waits for the decoding, fills the table and the name list (file order) and hands each
+  // decoded record to `upload` in list order, on the calling thread. Each image that did not
+  // decode is reported on standard error with its file and problem, in list order, and so is a
+  // list without the fallback image. False when the list cannot be opened (after printing the
+  // message with the list's name). Once only: a second call does nothing and returns false.
+  bool Finish(Table& table, std::vector<std::string>& names, const Upload& upload);
+
+private:
+  // Decodes records from the shared cursor until none is left; pixels go to `kept`.
+  void Work(ImageDecoder::Arena& kept);
+  void Join();
+
+  std::string listPath;
+  bool opened = false;
+  bool finished = false;
+  unsigned threads = 1;
+  std::vector<Entry> entries;
+  std::vector<TextureRecord> records; // list order; sized once, so workers may hold on to them
+  std::vector<size_t> order;          // indices of `records`, largest file first
+  std::atomic<size_t> next{0};
+  std::vector<ImageDecoder::Arena> kept; // one per worker, the last for the finishing thread
+  std::vector<std::thread> workers;
+};
+
+// Decoding(listPath, threads, true) finished at once into the table and name list.
+bool Load(const std::string& listPath, unsigned threads, Table& table,
+          std::vector<std::string>& names, const Upload& upload);
 } // namespace ArtList

@@ -1,6 +1,7 @@
 // Level and archetype files: the level layout, reading and writing whole files, id fix-ups.
 #include "Meta/File.h"
 
+#include <cstring>
 #include <unordered_set>
 #include <vector>
 
@@ -113,16 +114,39 @@ void RenumberClashes(Space& space, const std::vector<GameObject*>& topLevel) {
 }
 
 // Braces of the whole text, leaving out text values (the rest of a line after "std::string").
+// Words are split as the reader splits them, but scanned in place: this runs over every level
+// once more after it was read, and going through the reader's token copies doubled the load.
+struct BlankTable {
+  bool blank[256] = {};
+  constexpr BlankTable() {
+    for (int c = 0; c < 256; ++c)
+      blank[c] = IsBlank(static_cast<char>(c));
+  }
+  bool operator()(char c) const { return blank[static_cast<unsigned char>(c)]; }
+};
+constexpr BlankTable kBlank;
+
 long BraceBalance(const std::string& text) {
-  TextReader scan(text, std::string());
+  static constexpr char kText[] = "std::string";
+  constexpr size_t kTextLength = sizeof(kText) - 1;
+  const char* at = text.data();
+  const char* end = at + text.size();
   long balance = 0;
-  while (scan.ReadToken()) {
-    if (scan.TokenIs("{"))
+  while (at < end) {
+    while (at < end && kBlank(*at))
+      ++at;
+    const char* word = at;
+    while (at < end && !kBlank(*at))
+      ++at;
+    size_t length = static_cast<size_t>(at - word);
+    if (length == 1 && *word == '{') {
       ++balance;
-    else if (scan.TokenIs("}"))
+    } else if (length == 1 && *word == '}') {
       --balance;
-    else if (scan.TokenIs("std::string"))
-      scan.SkipLine();
+    } else if (length == kTextLength && std::memcmp(word, kText, kTextLength) == 0) {
+      const void* lineEnd = std::memchr(at, '\n', static_cast<size_t>(end - at));
+      at = lineEnd ? static_cast<const char*>(lineEnd) + 1 : end;
+    }
   }
   return balance;
 }

@@ -87,6 +87,6 @@ private:
 };
 
 // Blank as the formatted-input functions see it.
-inline bool IsBlank(char c) {
+constexpr bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }

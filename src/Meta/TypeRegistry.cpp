@@ -51,7 +51,7 @@ void TypeRegistry::SetHooks(TypeInfo* info, SerializeHook serialize, Deserialize
   info->deserialize = deserialize;
 }
 
-TypeInfo* TypeRegistry::Lookup(const std::string& registrationName) const {
+TypeInfo* TypeRegistry::Lookup(std::string_view registrationName) const {
   auto it = byName.find(registrationName);
   return it == byName.end() ? nullptr : it->second;
 }

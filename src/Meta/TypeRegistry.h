@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -34,7 +35,7 @@ public:
   static void SetHooks(TypeInfo* info, SerializeHook serialize, DeserializeHook deserialize);
 
   // Null when the name was never registered.
-  TypeInfo* Lookup(const std::string& registrationName) const;
+  TypeInfo* Lookup(std::string_view registrationName) const;
 
   const std::vector<std::string>& ComponentNames() const { return componentNames; }
   size_t TypeCount() const { return byName.size(); }
@@ -44,7 +45,12 @@ public:
 private:
   void Insert(const std::string& registrationName, TypeInfo* info, size_t size, bool primitive);
 
-  std::unordered_map<std::string, TypeInfo*> byName;
+  // Looked up by the words of level files as they are read, without making strings of them.
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  };
+  std::unordered_map<std::string, TypeInfo*, NameHash, std::equal_to<>> byName;
   std::vector<std::string> order;
   std::vector<std::string> componentNames;
 };

@@ -268,10 +268,37 @@ void LuaComponent::HandleKeyedEvent(PolyEventBase& event, const std::string& fun
     return;
   CallScope scope(this);
   int top = lua_gettop(L);
-  // The instance table (nil without one) and the event copy, stored as its field "event". The
-  // call then finds the function in that same table: nothing has run since it was pushed.
-  event.PushToHandler(L, this);
-  CallIn(L, top + 1, function, key, top + 1, 1);
+  LuaEngine* engine = LuaEngine::ms_Singleton;
+  int eventKey = engine->eventKey;
+  if (key <= 0 || eventKey <= 0 || key == eventKey || instanceRef <= 0) {
+    // The instance table (nil without one) and the event copy, stored as its field "event";
+    // the call then finds the function in that same table.
+    event.PushToHandler(L, this);
+    CallIn(L, top + 1, function, key, top + 1, 1);
+    lua_settop(L, top);
+    return;
+  }
+  // The same steps with the function looked up before the copy is made rather than after, so
+  // that it already lies below the copy as the call wants it and no argument is copied. For a
+  // function not named "event" only a metamethod with side effects could tell the difference.
+  lua_rawgeti(L, LUA_REGISTRYINDEX, instanceRef);
+  if (!lua_istable(L, top + 1)) {
+    CallIn(L, top + 1, function, key, top, 0);
+    return;
+  }
+  lua_rawgeti(L, LUA_REGISTRYINDEX, key);
+  lua_gettable(L, top + 1);
+  event.PushCopy(L);
+  lua_rawgeti(L, LUA_REGISTRYINDEX, eventKey);
+  lua_pushvalue(L, -2);
+  lua_settable(L, top + 1);
+  if (!lua_isfunction(L, top + 2)) {
+    std::fprintf(stderr, "Error: %s.lua  does not contain a function %s, call terminated!\n",
+                 m_Name.c_str(), function.c_str());
+  } else if (lua_pcall(L, 1, 0, 0) != 0) {
+    std::printf("Error: %s <-----> %s\n", path.c_str(), ErrorText(L, -1));
+    std::fflush(stdout);
+  }
   lua_settop(L, top);
 }
 

@@ -75,6 +75,8 @@ GraphicsEngine::~GraphicsEngine() = default;
 
 void GraphicsEngine::Initialize() {
   name = "GraphicsEngine";
+  // The images decode while the window and the context are made; only their upload needs GL.
+  ArtList::Decoding art(ArtList::kListPath, artThreads);
   if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK |
                SDL_INIT_HAPTIC | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS) < 0)
     FatalSdl("SDL could not intialize! SDL_error:");
@@ -125,7 +127,7 @@ void GraphicsEngine::Initialize() {
   glClear(GL_COLOR_BUFFER_BIT);
   SDL_GL_SwapWindow(window);
 
-  LoadArt();
+  LoadArt(art);
   spriteBatch.AddPages(textures);
 
   defaultCameras.clear();
@@ -144,8 +146,8 @@ void GraphicsEngine::Initialize() {
   ReadCaptureSettings();
 }
 
-void GraphicsEngine::LoadArt() {
-  ArtList::Load(ArtList::kListPath, artThreads, textures, textureNames, [](TextureRecord& record) {
+void GraphicsEngine::LoadArt(ArtList::Decoding& art) {
+  art.Finish(textures, textureNames, [](TextureRecord& record) {
     glGenTextures(1, &record.glName);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, record.glName);

@@ -11,6 +11,10 @@
 #include "Objects/Camera.h"
 #include "Utilities/Singleton.h"
 
+namespace ArtList {
+class Decoding;
+}
+
 struct SDL_Window;
 class Space;
 class Sprite;
@@ -104,7 +108,7 @@ public:
   bool batchSprites = true;
 
 private:
-  void LoadArt();
+  void LoadArt(ArtList::Decoding& art);
   void DrawCameraOutlines();
   void ReadCaptureSettings();
   void RunCaptureHook();

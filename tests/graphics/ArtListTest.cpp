@@ -166,3 +166,40 @@ TEST(ArtLoad, GreyImagesDecodeToRgba) {
   EXPECT_TRUE(std::equal(second, second + 4, record.pixels + 4));
   stbi_image_free(record.pixels);
 }
+
+TEST(ArtLoad, DecodingStartedEarlyFinishesLikeALoad) {
+  ScratchDir dir;
+  WriteTestArt(dir);
+  Loaded one = LoadWith(1);
+  ASSERT_TRUE(one.opened);
+  for (unsigned threads : {2u, 5u}) {
+    ArtList::Decoding decoding(ArtList::kListPath, threads);
+    // The list and the images are read when the decoding starts, not when it is finished.
+    std::string list = dir.Read("Graphics/Art/sahatmftu.txt");
+    dir.Write("Graphics/Art/sahatmftu.txt", "");
+    Loaded early;
+    std::vector<std::string> uploaded;
+    EXPECT_TRUE(decoding.Finish(early.table, early.names, [&](TextureRecord& record) {
+      uploaded.push_back(record.texture.filename_.substr(kArtPrefixLength));
+      record.glName = 7;
+    }));
+    dir.Write("Graphics/Art/sahatmftu.txt", list);
+    EXPECT_EQ(early.names, one.names);
+    // Uploads come in list order whichever worker decoded what; the missing image has none.
+    std::vector<std::string> decoded;
+    for (const std::string& name : one.names)
+      if (one.table[name].glName != 0)
+        decoded.push_back(name);
+    EXPECT_EQ(uploaded, decoded) << threads;
+    for (const auto& [name, record] : one.table) {
+      EXPECT_EQ(early.table[name].width, record.width) << name;
+      EXPECT_EQ(early.table[name].glName != 0, record.glName != 0) << name;
+    }
+    // Once only: a second finish adds nothing.
+    Loaded again;
+    EXPECT_FALSE(decoding.Finish(again.table, again.names, nullptr));
+    EXPECT_TRUE(again.table.empty());
+  }
+  // Abandoned without finishing: the workers are joined and their memory returned.
+  { ArtList::Decoding unfinished(ArtList::kListPath, 2); }
+}

@@ -160,4 +160,31 @@ TEST_F(Delivery, EveryHandlerGetsAnEventOfItsOwn) {
   EXPECT_EQ(Eval("kept.dt"), "99");
 }
 
+TEST_F(Delivery, TheCopyIsStoredBeforeTheFunctionIsLookedUp) {
+  LuaComponent* a = Relay("a");
+  // The handler's argument is its table's "event".
+  Plan("{ a = function(self, u) argument = u end }");
+  SendLogicUpdate();
+  lua_rawgeti(L, LUA_REGISTRYINDEX, a->instanceRef);
+  lua_getfield(L, -1, "event");
+  lua_getglobal(L, "argument");
+  EXPECT_TRUE(lb::ToObject<LogicUpdate>(L, -1));
+  EXPECT_TRUE(lua_rawequal(L, -1, -2));
+  lua_settop(L, 0);
+  // A function named "event" is replaced by the copy before the call looks for it.
+  lua_rawgeti(L, LUA_REGISTRYINDEX, a->instanceRef);
+  ASSERT_EQ(luaL_loadstring(L, "log = (log or '') .. 'called;'"), 0);
+  lua_setfield(L, -2, "event");
+  lua_settop(L, 0);
+  EventDispatcher::ms_Singleton->Disconnect(a, "OnUpdate", "LogicUpdate");
+  EventDispatcher::ms_Singleton->Connect(a, "event", "LogicUpdate");
+  TakeLog();
+  CaptureStderr();
+  SendLogicUpdate();
+  EXPECT_EQ(GetCapturedStderr(),
+            "Error: Relay.lua  does not contain a function event, call terminated!\n");
+  EXPECT_EQ(TakeLog(), "");
+  EXPECT_EQ(lua_gettop(L), 0);
+}
+
 } // namespace
