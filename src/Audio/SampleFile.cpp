@@ -15,6 +15,21 @@ SampleFile::~SampleFile() {
   Close();
 }
 
+namespace {
+// libsndfile's messages read "Error : <what>." or "<What>."; a report gives them in its own
+// sentence.
+std::string Reason(std::string text) {
+  if (text.rfind("Error : ", 0) == 0)
+    text.erase(0, 8);
+  if (!text.empty() && text.back() == '.')
+    text.pop_back();
+  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z' &&
+      !(text.size() > 1 && text[1] >= 'A' && text[1] <= 'Z'))
+    text[0] = static_cast<char>(text[0] - 'A' + 'a');
+  return text;
+}
+} // namespace
+
 Result SampleFile::Open(const std::string& path, std::string& problem) {
   Close();
   std::error_code ec;
@@ -26,7 +41,7 @@ Result SampleFile::Open(const std::string& path, std::string& problem) {
   file = sf_open(path.c_str(), SFM_READ, &info);
   this->path = path;
   if (!file) {
-    problem = std::string("not a sound file that can be decoded (") + sf_strerror(nullptr) + ")";
+    problem = "the file cannot be decoded: " + Reason(sf_strerror(nullptr));
     return Result::BadSoundFile;
   }
   if (info.channels < 1 || info.channels > 2 || info.samplerate < 1000 ||
@@ -70,13 +85,7 @@ bool SampleFile::Seek(int64_t frame) {
 std::string SampleFile::DecodeError() const {
   if (!file || sf_error(file) == SF_ERR_NO_ERROR)
     return "";
-  // libsndfile words some of its errors "Error : <what>."; the report has its own frame.
-  std::string text = sf_strerror(file);
-  if (text.rfind("Error : ", 0) == 0)
-    text.erase(0, 8);
-  if (!text.empty() && text.back() == '.')
-    text.pop_back();
-  return text;
+  return Reason(sf_strerror(file));
 }
 
 std::string SecondsText(int64_t frames, int rate) {
@@ -161,7 +170,7 @@ Result DecodeWhole(const std::string& path, SampleFormat& format, std::vector<in
     got = file.Read(format.frames, pcm);
   }
   if (got <= 0) {
-    problem = "the samples cannot be decoded (the file is damaged)";
+    problem = "the file cannot be decoded: its samples are damaged";
     return Result::BadSoundFile;
   }
   // A damaged tail leaves what decoded before it; the sound is then that much shorter.

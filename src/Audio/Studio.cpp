@@ -242,7 +242,7 @@ struct StudioState {
       if (result == Result::Ok)
         d.format = file.Format();
       else if (problem.empty())
-        problem = "the samples cannot be decoded (the file is damaged)";
+        problem = "the file cannot be decoded: its samples are damaged";
     } else {
       result = DecodeWhole(d.file, d.format, pcm, problem, damage);
       if (result == Result::Ok) {
