@@ -379,8 +379,7 @@ const BrokenCase kCases[] = {
     {"ShaderEmpty", kShader, Damage::Empty, "", "", "FSSprite.glsl"},
     {"ShaderTruncated", kShader, Damage::Truncated, "", "", "FSSprite.glsl"},
     {"ShaderGarbage", kShader, Damage::Garbage, "", "", "FSSprite.glsl"},
-    // The missing list's message is fixed by the art list format and names no file.
-    {"ArtListMissing", kArtList, Damage::Missing, "", "", "Failed to open the art asset file"},
+    {"ArtListMissing", kArtList, Damage::Missing, "", "", "sahatmftu.txt"},
     {"ArtListGarbage", kArtList, Damage::Garbage, "", "", "sahatmftu.txt"},
     {"ArtListAbsurdNumbers", kArtList, Damage::Replace, "kelvo_logo.png s -5 1e30 NaN\n", "",
      "sahatmftu.txt"},
