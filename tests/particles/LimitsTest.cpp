@@ -38,7 +38,9 @@ TEST_F(ParticleLimitsTest, AnArchetypeThatEmitsItselfIsReportedOnceAndItsParticl
   // Unchecked, each spark makes two a frame and the count triples every frame.
   Step(0.1f, 8);
   std::string said = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(Count(said, "'Archetypes/Spark.archetype' emits itself; particles of it emit nothing"), 1) << said;
+  EXPECT_EQ(Count(said, "'Archetypes/Spark.archetype' emits itself; particles of it emit nothing"),
+            1)
+      << said;
   EXPECT_EQ(Count(said, "\n"), 1) << said;
   // Only the level's emitter makes sparks, as many as its rate gives.
   EXPECT_EQ(Live().size(), static_cast<size_t>(e->emitted));
