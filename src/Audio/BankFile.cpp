@@ -301,8 +301,10 @@ bool ReadBank(std::string_view text, BankSpec& bank, std::string& problem) {
   bool inEvent = false;
   int lineNumber = 0;
   size_t start = 0;
+  // Until its first line has been read the file is not known to be a bank at all.
   auto fail = [&](const std::string& what) {
-    problem = "line " + std::to_string(lineNumber) + ": " + what;
+    problem =
+        (haveHeader ? "line " : "not a bank: line ") + std::to_string(lineNumber) + ": " + what;
     return false;
   };
   while (start <= text.size()) {
@@ -350,7 +352,7 @@ bool ReadBank(std::string_view text, BankSpec& bank, std::string& problem) {
     return false;
   }
   if (inEvent) {
-    problem = "event " + bank.events.back().id + " is not closed by \"end\"";
+    problem = "the file ends inside event " + bank.events.back().id + ", before its \"end\"";
     return false;
   }
   return true;

@@ -62,7 +62,8 @@ constexpr size_t kMaxBankBytes = 1 << 20;
 // The highest volume a bank, or a caller of the layer, may give (four times unity gain).
 constexpr float kMaxVolume = 4.0f;
 
-// Reads a bank's text. On a problem returns false with `problem` set to "line N: <what>".
+// Reads a bank's text. On a problem returns false with `problem` set to "line N: <what>", or
+// "not a bank: ..." when the file does not begin as a bank (the caller names the file).
 bool ReadBank(std::string_view text, BankSpec& bank, std::string& problem);
 
 } // namespace audio

@@ -229,15 +229,22 @@ struct StudioState {
       return Result::Ok;
     if (d.failure != Result::Ok)
       return d.failure;
-    std::string problem;
+    std::string problem, damage;
     Result result;
     if (d.recipe.stream || !device) {
+      // A stream meets a cut or damaged stretch only when it gets there, maybe minutes in: the
+      // file's end is checked now, so that the report comes at once and the loop wraps where
+      // the sound really ends.
       SampleFile file;
       result = file.Open(d.file, problem);
       if (result == Result::Ok)
+        result = file.CheckLength(damage);
+      if (result == Result::Ok)
         d.format = file.Format();
+      else if (problem.empty())
+        problem = "the file cannot be decoded: its samples are damaged";
     } else {
-      result = DecodeWhole(d.file, d.format, pcm, problem);
+      result = DecodeWhole(d.file, d.format, pcm, problem, damage);
       if (result == Result::Ok) {
         alGenBuffers(1, &d.buffer);
         alBufferData(d.buffer, FormatOf(d.format.channels), pcm.data(),
@@ -253,8 +260,30 @@ struct StudioState {
       Report(d.file, problem + " (the event " + d.path + " stays silent)");
       return result;
     }
+    if (!damage.empty())
+      Report(d.file, damage + "; " + Consequence(d));
     d.loaded = true;
     return Result::Ok;
+  }
+
+  // What a player hears of a sound that ends before its file says it does. A looping sound
+  // (the music) loops the part that decodes, so a level keeps its music; any other stops there.
+  static std::string Consequence(const Description& d) {
+    return d.recipe.loop ? "the event " + d.path + " loops what decodes"
+                         : "the event " + d.path + " stops where the decoding stops";
+  }
+
+  // A stream whose file ends (or fails to decode) at `end`, before the length found when it was
+  // loaded: the file changed or is damaged past its last block. Reported once; from then on
+  // every instance takes `end` as the sound's length.
+  void StreamEndsEarly(Instance& in, int64_t end) {
+    Description& d = descriptions[in.description];
+    std::string error = in.stream->DecodeError();
+    Report(d.file, "decoding stops at " + SecondsText(end, d.format.rate) + " of " +
+                       SecondsText(d.format.frames, d.format.rate) +
+                       (error.empty() ? " (the file ends there)" : " (" + error + ")") + "; " +
+                       Consequence(d));
+    d.format.frames = std::max<int64_t>(end, 1);
   }
 
   // ---- real sources ----
@@ -290,22 +319,26 @@ struct StudioState {
   // Decodes and queues blocks until the voice has no free buffer or the sound has ended.
   void FillStream(Instance& in, Voice& v) {
     const Description& d = DescriptionOf(in);
-    int64_t length = d.format.frames;
     int rewinds = 0; // a damaged loop region must not spin for ever
     while (!v.freeBuffers.empty() && !in.decodedToEnd) {
+      int64_t length = d.format.frames;
       if (in.decodeAt >= length) {
         if (!d.recipe.loop || ++rewinds > 2) {
           in.decodedToEnd = true;
           break;
         }
-        in.decodeAt = LoopStart(in);
-        in.stream->Seek(in.decodeAt);
+        if (!SeekStream(in, LoopStart(in))) {
+          in.decodedToEnd = true;
+          break;
+        }
       }
-      int64_t want = std::min<int64_t>(settings.streamBlockFrames, length - in.decodeAt);
+      int64_t at = in.decodeAt;
+      int64_t want = std::min<int64_t>(settings.streamBlockFrames, length - at);
       int64_t got = in.stream->Read(want, pcm);
+      if (got < want)
+        StreamEndsEarly(in, at + std::max<int64_t>(got, 0));
       if (got <= 0) {
-        // An undecodable stretch ends the pass through the file here.
-        in.decodeAt = length;
+        in.decodeAt = d.format.frames;
         continue;
       }
       ALuint buffer = v.freeBuffers.back();
@@ -313,9 +346,18 @@ struct StudioState {
       alBufferData(buffer, FormatOf(d.format.channels), pcm.data(),
                    static_cast<ALsizei>(pcm.size() * sizeof(int16_t)), d.format.rate);
       alSourceQueueBuffers(v.source, 1, &buffer);
-      in.queued.push_back({buffer, in.decodeAt, got});
-      in.decodeAt += got;
+      in.queued.push_back({buffer, at, got});
+      in.decodeAt = at + got;
     }
+  }
+
+  // Moves a stream's decoder; one that failed may refuse to seek, so it is opened afresh.
+  bool SeekStream(Instance& in, int64_t frame) {
+    in.decodeAt = frame;
+    if (in.stream->Seek(frame))
+      return true;
+    std::string problem;
+    return in.stream->Open(DescriptionOf(in).file, problem) == Result::Ok && in.stream->Seek(frame);
   }
 
   // Opens a stream's own decoder; a failure is reported once and leaves the instance virtual.
@@ -342,9 +384,8 @@ struct StudioState {
     auto at = static_cast<int64_t>(in.position);
     if (d.recipe.stream) {
       DetachStream(in, v);
-      in.decodeAt = std::clamp<int64_t>(at, 0, d.format.frames);
       in.decodedToEnd = false;
-      in.stream->Seek(in.decodeAt);
+      SeekStream(in, std::clamp<int64_t>(at, 0, d.format.frames));
       FillStream(in, v);
     } else {
       alSourceRewind(v.source);
@@ -714,7 +755,7 @@ Result Studio::LoadBankFile(const char* path, uint32_t, Bank* bank) {
   BankSpec recipe;
   std::string problem;
   if (!ReadBank(text, recipe, problem)) {
-    state->Report(name, "not a bank: " + problem);
+    state->Report(name, problem + " (its events cannot be played)");
     return Result::MalformedBank;
   }
   Result result = state->AddBank(name, recipe);

@@ -2,6 +2,7 @@
 // state, then instances stamped from copies of the components that read made.
 #include "Particles/ArchetypeCache.h"
 
+#include <algorithm>
 #include <system_error>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "Objects/Component.h"
 #include "Objects/GameObject.h"
 #include "Objects/Transform.h"
+#include "Particles/ParticleComponents.h"
 #include "Particles/ParticleObjects.h"
 #include "Utilities/Check.h"
 #include "Utilities/Paths.h"
@@ -60,6 +62,8 @@ struct ArchetypeEntry {
   bool missingReported = false;
   bool empty = false; // this state of the file gave an object with nothing in it
   std::unique_ptr<ArchetypeCache::ObjectForm> form;
+  std::vector<std::string> emits; // the archetypes its emitters make, as the form has them
+  bool emitsItself = false;
 };
 
 namespace {
@@ -114,6 +118,18 @@ void Stamp(Space& space, GameObject& object, const ObjectForm& form) {
     object.AddLuaComponent(script);
 }
 
+// The archetypes the emitters of an object and its children make particles of.
+void CollectEmitted(const ObjectForm& form, std::vector<std::string>& names) {
+  for (const ComponentForm& part : form.components)
+    if (part.info->name == "ParticleEmitter") {
+      const auto* emitter = static_cast<const ParticleEmitter*>(part.value.get());
+      if (!emitter->Objects.empty())
+        names.push_back(emitter->Objects);
+    }
+  for (const ObjectForm& child : form.children)
+    CollectEmitted(child, names);
+}
+
 bool InSpace(const GameObject& object, const Space& space) {
   size_t at = static_cast<size_t>(object.index);
   return object.index >= 0 && at < space.objects.size() && space.objects[at] == &object &&
@@ -130,6 +146,46 @@ ArchetypeCache::~ArchetypeCache() = default;
 
 void ArchetypeCache::Clear() {
   entries.clear();
+}
+
+bool ArchetypeCache::EmitsItself(const Entry& entry) {
+  return entry.emitsItself;
+}
+
+void ArchetypeCache::FindLoopThrough(Entry& start) {
+  // Depth-first from the new archetype along what each read archetype emits; `path` holds the
+  // way taken, so reaching `start` again gives the loop in order.
+  std::vector<Entry*> path{&start};
+  std::vector<size_t> next{0};
+  std::vector<const Entry*> seen{&start};
+  while (!path.empty()) {
+    Entry& at = *path.back();
+    if (next.back() == at.emits.size()) {
+      path.pop_back();
+      next.pop_back();
+      continue;
+    }
+    auto found = entries.find(at.emits[next.back()++]);
+    if (found == entries.end() || !found->second->form)
+      continue;
+    Entry* to = found->second.get();
+    if (to == &start) {
+      std::string through;
+      for (size_t i = 1; i < path.size(); ++i)
+        through += (i == 1 ? " through '" : ", '") + ArchetypePath(path[i]->name) + "'";
+      for (Entry* member : path)
+        member->emitsItself = true;
+      ReportCheck("false", kModule, __LINE__,
+                  "the particle archetype '" + ArchetypePath(start.name) + "' emits itself" +
+                      through + "; particles of it emit nothing");
+      return;
+    }
+    if (std::find(seen.begin(), seen.end(), to) != seen.end())
+      continue;
+    seen.push_back(to);
+    path.push_back(to);
+    next.push_back(0);
+  }
 }
 
 ArchetypeCache::Entry* ArchetypeCache::Find(const std::string& archetypeName) {
@@ -158,6 +214,8 @@ ArchetypeCache::Entry* ArchetypeCache::Find(const std::string& archetypeName) {
     entry.stamped = true;
     entry.empty = false;
     entry.form.reset();
+    entry.emits.clear();
+    entry.emitsItself = false;
   }
   return entry.empty ? nullptr : &entry;
 }
@@ -180,6 +238,8 @@ GameObject* ArchetypeCache::Instantiate(Space& space, Entry& entry, const Vector
       return nullptr;
     }
     entry.form = std::make_unique<ObjectForm>(Capture(*object));
+    CollectEmitted(*entry.form, entry.emits);
+    FindLoopThrough(entry);
   }
   // A script of the new object may have cleared the space or loaded a level into it.
   if (!InSpace(*object, space))

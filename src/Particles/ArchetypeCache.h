@@ -35,10 +35,19 @@ public:
   // Forgets every archetype read so far.
   void Clear();
 
+  // Whether particles of the archetype lead back to it: an emitter in it makes particles of
+  // itself, directly or through other archetypes' emitters. Known once every archetype of the
+  // loop has made an object (that is when each is read); reported once, naming the files.
+  static bool EmitsItself(const Entry& entry);
+
   // Number of archetype files read since start (tests and benchmarks).
   int FileReads() const { return fileReads; }
 
 private:
+  // Looks for a way from a newly read archetype back to itself through the archetypes read so
+  // far; marks and reports the loop it finds.
+  void FindLoopThrough(Entry& entry);
+
   std::unordered_map<std::string, std::unique_ptr<ArchetypeEntry>> entries;
   int fileReads = 0;
 };

@@ -66,6 +66,9 @@ public:
   float interval = 0.0f;    // seconds between particles, drawn at each update
   int emitted = 0;          // particles made since the emitter started (for EmitCount)
   bool warmedUp = false;
+  // How many emitters deep the object holding this emitter was made: 0 for one of a level or a
+  // script, 1 on a particle of such an emitter, and so on.
+  int nesting = 0;
 
   // Most particles one update makes; the rest of a longer backlog (a stalled frame) is dropped.
   static constexpr int kMaxPerUpdate = 1000;
@@ -103,6 +106,9 @@ private:
   void SetUp(GameObject& particle, Transform& placed);
   void GiveVelocity(GameObject& particle, GameObject& owner, Transform& placed, float age);
   bool StillOwnedBy(const GameObject& owner) const;
+  // Whether this emitter may use the archetype: one on a particle makes nothing of an archetype
+  // whose particles lead back to it.
+  bool MayEmit(const ArchetypeEntry& source) const;
   bool CountReached() const { return EmitCount > 0 && emitted >= EmitCount; }
 
   ChoiceInputs madeFrom;

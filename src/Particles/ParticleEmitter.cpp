@@ -161,6 +161,21 @@ GameObject* ParticleEmitter::FindOwner() {
   return FindOwnerWithHint(*this, "ParticleEmitter", ownerHint);
 }
 
+bool ParticleEmitter::MayEmit(const ArchetypeEntry& source) const {
+  return nesting == 0 || !ArchetypeCache::EmitsItself(source);
+}
+
+namespace {
+// Emitters anywhere in a new particle are one level deeper than the one that made it.
+void MarkNesting(GameObject& object, int nesting) {
+  if (auto* nested = object.Get<ParticleEmitter>("ParticleEmitter"))
+    nested->nesting = nesting;
+  for (GameObject* child : object.children)
+    if (child && child->parent == &object)
+      MarkNesting(*child, nesting);
+}
+} // namespace
+
 bool ParticleEmitter::StillOwnedBy(const GameObject& owner) const {
   return owner.m_Self == ownerId && owner.GetComponent("ParticleEmitter") == this;
 }
@@ -204,13 +219,14 @@ void ParticleEmitter::Update(float dt, Space& space, ParticleSystem& system) {
   if (!(accumulator > interval))
     return;
   ArchetypeCache::Entry* source = system.Archetypes().Find(Objects);
-  if (!source) {
-    // Nothing builds up while the archetype cannot be read.
+  if (!source || !MayEmit(*source)) {
+    // Nothing builds up while the archetype cannot be read or used.
     accumulator = 0.0f;
     return;
   }
   for (int made = 0; accumulator > interval; ++made) {
-    if (made == kMaxPerUpdate || CountReached()) {
+    // Nor while the space holds as many particles as it may.
+    if (made == kMaxPerUpdate || CountReached() || !system.HasRoomForParticle(space)) {
       accumulator = 0.0f;
       break;
     }
@@ -230,9 +246,9 @@ void ParticleEmitter::WarmUp(Space& space, ParticleSystem& system, GameObject& o
   bool lives = !(Lifetime == 0.0f && LifetimeVariance == 0.0f);
   float oldest = Lifetime + std::fabs(LifetimeVariance);
   ArchetypeCache::Entry* source = count > 0 ? system.Archetypes().Find(Objects) : nullptr;
-  if (!source)
+  if (!source || !MayEmit(*source))
     return;
-  for (int i = 0; i < count && !CountReached(); ++i) {
+  for (int i = 0; i < count && !CountReached() && system.HasRoomForParticle(space); ++i) {
     float age = static_cast<float>(i) / rate;
     if (lives && age >= oldest)
       break;
@@ -256,9 +272,11 @@ GameObject* ParticleEmitter::Emit(Space& space, ParticleSystem& system, GameObje
   GameObject* particle = system.Archetypes().Instantiate(space, source, at);
   if (!particle)
     return nullptr;
+  system.CountParticle(space);
   particle->m_Active = true;
   particle->IsDead = false;
   particle->m_Name = "Particle";
+  MarkNesting(*particle, nesting + 1);
   Transform* placed = FreshTransform(*particle);
   if (!placed)
     return particle;

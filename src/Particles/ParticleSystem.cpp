@@ -10,6 +10,7 @@
 #include "Objects/Transform.h"
 #include "Particles/ParticleComponents.h"
 #include "Particles/ParticleObjects.h"
+#include "Utilities/Check.h"
 
 namespace {
 const std::string kTimer = "ParticleTimer";
@@ -34,6 +35,7 @@ ParticleSystem::~ParticleSystem() = default;
 void ParticleSystem::Initialize() {
   name = "ParticleSystem";
   timerPools.clear();
+  counts.clear();
   archetypes.Clear();
 }
 
@@ -51,11 +53,43 @@ void ParticleSystem::Shutdown() {
 void ParticleSystem::Update(float dt, Space* space) {
   if (!space || !space->m_Active)
     return;
+  CountOf(*space).counted = false;
   ForEachLive<ParticleEmitter>(*space, "ParticleEmitter",
                                [&](ParticleEmitter& e) { e.Update(dt, *space, *this); });
   ForEachLive<SimpleEmitter>(*space, "SimpleEmitter",
                              [&](SimpleEmitter& e) { e.Update(dt, *space, *this); });
   AgeTimers(dt, *space);
+}
+
+ParticleSystem::ParticleCount& ParticleSystem::CountOf(Space& space) {
+  size_t at = space.index < 0 ? 0 : static_cast<size_t>(space.index);
+  if (at >= counts.size())
+    counts.resize(at + 1);
+  return counts[at];
+}
+
+bool ParticleSystem::HasRoomForParticle(Space& space) {
+  ParticleCount& count = CountOf(space);
+  if (!count.counted) {
+    // Only frames that emit pay for the count, once.
+    count.counted = true;
+    count.live = 0;
+    for (const GameObject* object : space.objects)
+      count.live += object && !object->IsDead && object->m_Name == "Particle";
+  }
+  if (count.live < liveLimit)
+    return true;
+  if (!count.fullReported)
+    ReportCheck("false", "Particles\\ParticleSystem", __LINE__,
+                "the space '" + space.name + "' holds " + std::to_string(count.live) +
+                    " particles, as many as one space may; its emitters make no more until "
+                    "some are gone");
+  count.fullReported = true;
+  return false;
+}
+
+void ParticleSystem::CountParticle(Space& space) {
+  ++CountOf(space).live;
 }
 
 std::vector<ParticleSystem::PooledTimer>& ParticleSystem::PoolOf(int spaceIndex) {

@@ -30,6 +30,17 @@ public:
   // a timer keeps it, with the new values.
   ParticleTimer* AttachTimer(GameObject& particle, float remaining, float spin = 0.0f);
 
+  // The most particles one space holds: emitters make no more while it has that many (any
+  // data, an endless lifetime or an archetype that multiplies itself, stays within it), and
+  // make new ones again, without a burst of saved-up ones, once some are gone.
+  static constexpr size_t kMaxLiveParticles = 20000;
+  // Whether one more particle fits in the space this frame; the first time it is full, says so.
+  bool HasRoomForParticle(Space& space);
+  // Counts a particle just made in the space.
+  void CountParticle(Space& space);
+  // A lower limit than kMaxLiveParticles (for tests); 0 restores it.
+  void LimitLiveParticles(size_t limit) { liveLimit = limit ? limit : kMaxLiveParticles; }
+
   ArchetypeCache& Archetypes() { return archetypes; }
   // Retired timers waiting in the pool of the space with that index.
   size_t PooledTimers(int spaceIndex) const;
@@ -46,7 +57,18 @@ private:
   void Retire(ParticleTimer& timer, Space& space);
   std::vector<PooledTimer>& PoolOf(int spaceIndex);
 
+  // The live particles of a space, counted at its first emission of a frame and followed by
+  // CountParticle for the rest of that frame.
+  struct ParticleCount {
+    bool counted = false;
+    bool fullReported = false;
+    size_t live = 0;
+  };
+  ParticleCount& CountOf(Space& space);
+
   // Per space index: a timer belongs to its space's storage, so it is reused there only.
   std::vector<std::vector<PooledTimer>> timerPools;
+  std::vector<ParticleCount> counts;
+  size_t liveLimit = kMaxLiveParticles;
   ArchetypeCache archetypes;
 };

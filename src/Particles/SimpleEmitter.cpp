@@ -31,7 +31,7 @@ void SimpleEmitter::Update(float dt, Space& space, ParticleSystem& system) {
   if (!std::isfinite(accumulator))
     accumulator = 0.0f;
   for (int made = 0; accumulator > interval; ++made) {
-    if (made == ParticleEmitter::kMaxPerUpdate) {
+    if (made == ParticleEmitter::kMaxPerUpdate || !system.HasRoomForParticle(space)) {
       accumulator = 0.0f;
       break;
     }
@@ -44,6 +44,7 @@ void SimpleEmitter::Emit(Space& space, ParticleSystem& system, GameObject& owner
   const auto* home = owner.Get<Transform>("Transform");
   GameObject* particle = space.CreateEmptyObject();
   particle->m_Name = "Particle";
+  system.CountParticle(space);
 
   if (Transform* placed = FreshTransform(*particle)) {
     Vector2D origin = home ? home->GetWorldTranslation(&owner) : Vector2D();

@@ -160,8 +160,8 @@ double BestCorrelation(const std::vector<int16_t>& a, int64_t a0, const std::vec
 std::vector<int16_t> DecodeData(const std::string& relative) {
   audio::SampleFormat format;
   std::vector<int16_t> pcm;
-  std::string problem;
-  audio::DecodeWhole(DataFile(relative), format, pcm, problem);
+  std::string problem, damage;
+  audio::DecodeWhole(DataFile(relative), format, pcm, problem, damage);
   return pcm;
 }
 
@@ -169,11 +169,12 @@ SoundsFolder::SoundsFolder() {
   fs::copy(DataFile("Sounds"), Path() / "Sounds", fs::copy_options::recursive);
 }
 
-void WriteTone(const std::string& path, double frequency, double seconds, double amplitude) {
+void WriteTone(const std::string& path, double frequency, double seconds, double amplitude,
+               int format) {
   SF_INFO info{};
   info.samplerate = 22050;
   info.channels = 1;
-  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  info.format = format ? format : SF_FORMAT_WAV | SF_FORMAT_PCM_16;
   fs::create_directories(fs::path(path).parent_path());
   SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
   std::vector<float> pcm(static_cast<size_t>(seconds * 22050));

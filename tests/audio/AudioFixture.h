@@ -56,8 +56,10 @@ public:
   SoundsFolder();
 };
 
-// Writes a mono 22050 Hz 16-bit sine tone.
-void WriteTone(const std::string& path, double frequency, double seconds, double amplitude);
+// Writes a mono 22050 Hz sine tone; `format` is a libsndfile major and minor format (16-bit
+// WAV when 0).
+void WriteTone(const std::string& path, double frequency, double seconds, double amplitude,
+               int format = 0);
 
 template <class F> void Pump(double seconds, F update) {
   double end = NowSeconds() + seconds;

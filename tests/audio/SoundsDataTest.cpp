@@ -66,12 +66,41 @@ TEST_F(SoundsDataTest, AMalformedBankIsReportedAndItsEventsStaySilent) {
   EXPECT_EQ(Count(output.out, "FMOD error! (2) \n"), 1);
   // The ten effects resolved at start-up, then the gauge on its call.
   EXPECT_EQ(Count(output.out, "FMOD error! (3) \n"), 11);
-  EXPECT_NE(output.err.find("Sounds/Tovel/Sound_Effects.bank: not a bank: line 3: a quoted name "
-                            "is not closed"),
+  EXPECT_NE(output.err.find("Sounds/Tovel/Sound_Effects.bank: line 3: a quoted name is not closed "
+                            "(its events cannot be played)"),
             std::string::npos)
       << output.err;
   EXPECT_FALSE(sounds.InstanceOf("ping").IsValid());
   EXPECT_TRUE(Plays("theme"));
+}
+
+// Each damaged bank is one line: the file, what is wrong with it, what that costs; never the
+// same words twice.
+TEST_F(SoundsDataTest, BankReportsNameTheFileAndTheProblemOnce) {
+  struct Case {
+    const char* bank;
+    std::string content;
+    const char* line;
+  } cases[] = {
+      {"Master Bank.bank", "",
+       "Audio: Sounds/Tovel/Master Bank.bank: not a bank: the \"vantix-bank 1 <kind>\" line is "
+       "missing (its events cannot be played)\n"},
+      {"Music.bank", "\x01\x02garbage",
+       "Audio: Sounds/Tovel/Music.bank: not a bank: line 1: a control character outside a quoted "
+       "name (its events cannot be played)\n"},
+      {"Sound_Effects.bank", "vantix-bank 1 events\nevent ping\n  file \"Ping.ogg\"\n",
+       "Audio: Sounds/Tovel/Sound_Effects.bank: the file ends inside event ping, before its "
+       "\"end\" (its events cannot be played)\n"},
+  };
+  for (const Case& c : cases) {
+    std::string original = folder.Read(std::string("Sounds/Tovel/") + c.bank);
+    Damage(c.bank, c.content);
+    Output output = StartAndPlay();
+    Damage(c.bank, original);
+    sounds.Shutdown();
+    EXPECT_EQ(Count(output.err, c.line), 1) << output.err;
+    EXPECT_EQ(Count(output.err, c.bank), 1) << output.err;
+  }
 }
 
 TEST_F(SoundsDataTest, AMissingBankIsReportedAndTheOthersStillLoad) {
@@ -102,7 +131,7 @@ TEST_F(SoundsDataTest, ADamagedSoundFileIsReportedOnceAndOnlyItsSoundIsSilent) {
   Output output = StartAndPlay();
   EXPECT_EQ(output.out, "");
   EXPECT_EQ(Count(output.err, "\n"), 2) << output.err;
-  EXPECT_NE(output.err.find("Audio: Sounds/Tovel/Ping.ogg: not a sound file that can be decoded"),
+  EXPECT_NE(output.err.find("Audio: Sounds/Tovel/Ping.ogg: the file cannot be decoded: "),
             std::string::npos);
   EXPECT_NE(output.err.find("Audio: Sounds/Tovel/Link.ogg: file not found"), std::string::npos);
   EXPECT_FALSE(Plays("ping"));

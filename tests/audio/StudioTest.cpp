@@ -3,7 +3,10 @@
 // and the fade-out of a stop.
 #include <gtest/gtest.h>
 
+#include <sndfile.h>
+
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <string>
 
@@ -18,13 +21,21 @@ const char* const kMaster =
     "vantix-bank 1 master\nbus \"bus:/\" volume 1\nbus \"bus:/T\" volume 1\n";
 const char* const kStrings = "vantix-bank 1 strings\n"
                              "path \"event:/A\" a\npath \"event:/B\" b\npath \"event:/C\" c\n"
-                             "path \"event:/Short\" short\npath \"event:/Lost\" lost\n";
-const char* const kEvents = "vantix-bank 1 events\n"
-                            "event a\n file \"a.wav\"\n bus \"bus:/T\"\n loop true\nend\n"
-                            "event b\n file \"b.wav\"\n bus \"bus:/T\"\n loop true\nend\n"
-                            "event c\n file \"c.wav\"\n bus \"bus:/T\"\n loop true\nend\n"
-                            "event short\n file \"a.wav\"\n bus \"bus:/T\"\n fadeout 100\nend\n"
-                            "event lost\n file \"a.wav\"\n bus \"bus:/Nowhere\"\nend\n";
+                             "path \"event:/Short\" short\npath \"event:/Lost\" lost\n"
+                             "path \"event:/CutOgg\" cutogg\npath \"event:/CutFlac\" cutflac\n"
+                             "path \"event:/Changed\" changed\n";
+const char* const kEvents =
+    "vantix-bank 1 events\n"
+    "event a\n file \"a.wav\"\n bus \"bus:/T\"\n loop true\nend\n"
+    "event b\n file \"b.wav\"\n bus \"bus:/T\"\n loop true\nend\n"
+    "event c\n file \"c.wav\"\n bus \"bus:/T\"\n loop true\nend\n"
+    "event short\n file \"a.wav\"\n bus \"bus:/T\"\n fadeout 100\nend\n"
+    "event lost\n file \"a.wav\"\n bus \"bus:/Nowhere\"\nend\n"
+    "event cutogg\n file \"cut.ogg\"\n bus \"bus:/T\"\n loop true\n"
+    " stream true\nend\n"
+    "event cutflac\n file \"cut.flac\"\n bus \"bus:/T\"\n stream true\nend\n"
+    "event changed\n file \"changed.wav\"\n bus \"bus:/T\"\n loop true\n"
+    " stream true\nend\n";
 } // namespace
 
 class StudioTest : public ::testing::Test {
@@ -253,4 +264,87 @@ TEST_F(StudioTest, EveryChannelBusyRefusesAnotherStart) {
   EXPECT_EQ(b.Start(), Result::Ok);
   EXPECT_EQ(c.Start(), Result::NoFreeChannel);
   EXPECT_EQ(a.Start(), Result::Ok); // a restart needs no new channel
+}
+
+namespace {
+int Count(const std::string& text, const std::string& piece) {
+  int n = 0;
+  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
+    ++n;
+  return n;
+}
+
+// Keeps the first share of a file's bytes, as a copy cut short would.
+void Cut(const std::filesystem::path& path, double share) {
+  auto size = std::filesystem::file_size(path);
+  std::filesystem::resize_file(path, static_cast<uintmax_t>(static_cast<double>(size) * share));
+}
+} // namespace
+
+// A streamed file cut short is found when its sound is loaded, not minutes later when the stream
+// gets to the cut: one report naming the file, and the sound is as long as what decodes (the
+// looping one loops that part, the other ends there).
+TEST_F(StudioTest, StreamsCutShortAreReportedOnceWhenLoadedAndPlayWhatDecodes) {
+  // The game's theme (a tone would compress to little more than the Vorbis headers).
+  std::filesystem::copy_file(DataFile("Sounds/Tovel/Main_Theme.ogg"), dir.Path() / "banks/cut.ogg");
+  WriteTone((dir.Path() / "banks/cut.flac").string(), 441, 2.0, 0.5,
+            SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+  Cut(dir.Path() / "banks/cut.ogg", 1.0 / 3);
+  Cut(dir.Path() / "banks/cut.flac", 0.3);
+  Open();
+  testing::internal::CaptureStderr();
+  audio::EventInstance ogg = Make("event:/CutOgg");
+  audio::EventInstance flac = Make("event:/CutFlac");
+  ogg.Start();
+  flac.Start();
+  Run(1.0);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(Count(err, "\n"), 2) << err;
+  EXPECT_EQ(Count(err, "Audio: banks/cut.ogg: the file is cut short: only "), 1) << err;
+  EXPECT_NE(err.find("event:/CutOgg loops what decodes"), std::string::npos) << err;
+  EXPECT_EQ(Count(err, "Audio: banks/cut.flac: the file ends early: "), 1) << err;
+  EXPECT_NE(err.find(" of the 2.00 s its header gives decode"), std::string::npos) << err;
+  EXPECT_NE(err.find("event:/CutFlac stops where the decoding stops"), std::string::npos) << err;
+  struct Length {
+    const char* path;
+    int atLeast, below;
+  };
+  for (Length l : {Length{"event:/CutOgg", 5000, 30000}, Length{"event:/CutFlac", 100, 900}}) {
+    audio::EventDescription description;
+    studio->GetEvent(l.path, &description);
+    int ms = 0;
+    EXPECT_EQ(description.GetLength(&ms), Result::Ok);
+    EXPECT_GE(ms, l.atLeast) << l.path;
+    EXPECT_LT(ms, l.below) << l.path;
+  }
+  audio::PlaybackState state;
+  ogg.GetPlaybackState(&state);
+  EXPECT_EQ(state, audio::PlaybackState::Playing);
+  flac.GetPlaybackState(&state);
+  EXPECT_EQ(state, audio::PlaybackState::Stopped);
+}
+
+// A file that checked out when loaded but ends before that length when a stream reaches it (it
+// was replaced by a shorter one): reported once, however often the loop comes round, and the
+// music goes on looping what there is.
+TEST_F(StudioTest, AStreamEndingBeforeItsLengthIsReportedOnceAndLoopsWhatThereIs) {
+  WriteTone((dir.Path() / "banks/changed.wav").string(), 441, 1.0, 0.5);
+  Open();
+  audio::EventInstance changed = Make("event:/Changed");
+  WriteTone((dir.Path() / "banks/changed.wav").string(), 441, 0.3, 0.5);
+  testing::internal::CaptureStderr();
+  changed.Start();
+  studio->Update();
+  int64_t started = MixClock(studio);
+  Run(1.4);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err, "Audio: banks/changed.wav: decoding stops at 0.30 s of 1.00 s (the file ends "
+                 "there); the event event:/Changed loops what decodes\n");
+  audio::PlaybackState state;
+  changed.GetPlaybackState(&state);
+  EXPECT_EQ(state, audio::PlaybackState::Playing);
+  EXPECT_LT(Timeline(changed), 300);
+  Mix mix = Finish();
+  // Heard past the first 0.3 s: the loop came round without a gap.
+  EXPECT_GT(mix.Rms(started + 11025, started + 22050), 0.2);
 }

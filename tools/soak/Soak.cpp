@@ -20,6 +20,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <malloc.h>
 #include <map>
 #include <poll.h>
 #include <set>
@@ -102,6 +103,12 @@ long ResidentKb() {
   return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
+// What the C and C++ code holds from malloc, apart from the mappings that make up the rest of
+// the process (the GL driver's, the X client's): the figure that shows a leak of ours.
+long HeapKb() {
+  return static_cast<long>(mallinfo2().uordblks / 1024);
+}
+
 // Leaves in the Lua heap only what scripts hold. Compiled traces are counted in the heap too;
 // LuaJIT bounds them itself (its trace limit) and drops them all when that is reached, so
 // without the flush the count would rise and fall with the traces, not with the scripts.
@@ -154,14 +161,15 @@ struct FrameWatch {
     if (main && main->LevelName != level) {
       level = main->LevelName;
       MeasurableHeap(L);
-      std::printf("soak: level %s frame=%ld scripts=%zu lua_kb=%d rss_kb=%ld registry=%d\n",
+      std::printf("soak: level %s frame=%ld scripts=%zu lua_kb=%d rss_kb=%ld registry=%d "
+                  "heap_kb=%ld\n",
                   level.c_str(), frame, LuaComponent::LiveCount(), lua_gc(L, LUA_GCCOUNT, 0),
-                  ResidentKb(), RegistrySize(L));
+                  ResidentKb(), RegistrySize(L), HeapKb());
     }
     if (frame % options.every == 0 || frame == options.warmup || frame == options.frames) {
       MeasurableHeap(L);
-      std::printf("soak: frame=%ld lua_kb=%d rss_kb=%ld scripts=%zu level=%s\n", frame,
-                  lua_gc(L, LUA_GCCOUNT, 0), ResidentKb(), LuaComponent::LiveCount(),
+      std::printf("soak: frame=%ld lua_kb=%d rss_kb=%ld heap_kb=%ld scripts=%zu level=%s\n", frame,
+                  lua_gc(L, LUA_GCCOUNT, 0), ResidentKb(), HeapKb(), LuaComponent::LiveCount(),
                   level.c_str());
     }
     std::fflush(stdout);
@@ -206,6 +214,7 @@ struct Checkpoint {
   long frame = 0;
   long luaKb = 0;
   long rssKb = 0;
+  long heapKb = 0;
 };
 
 // What the parent learns from the game's output.
@@ -214,7 +223,7 @@ struct Findings {
   std::vector<Checkpoint> checkpoints;
   // What each level held when it was entered, visit by visit.
   struct Visit {
-    long frame = 0, scripts = 0, luaKb = 0, rssKb = 0, registry = 0;
+    long frame = 0, scripts = 0, luaKb = 0, rssKb = 0, registry = 0, heapKb = 0;
   };
   std::map<std::string, std::vector<Visit>> visits;
   long errorLines = 0;
@@ -244,13 +253,14 @@ struct Findings {
     char name[256];
     Visit v;
     Checkpoint c;
-    if (std::sscanf(line.c_str(), "soak: frame=%ld lua_kb=%ld rss_kb=%ld", &c.frame, &c.luaKb,
-                    &c.rssKb) == 3)
+    if (std::sscanf(line.c_str(), "soak: frame=%ld lua_kb=%ld rss_kb=%ld heap_kb=%ld", &c.frame,
+                    &c.luaKb, &c.rssKb, &c.heapKb) == 4)
       checkpoints.push_back(c);
     else if (std::sscanf(
                  line.c_str(),
-                 "soak: level %255s frame=%ld scripts=%ld lua_kb=%ld rss_kb=%ld registry=%ld", name,
-                 &v.frame, &v.scripts, &v.luaKb, &v.rssKb, &v.registry) == 6)
+                 "soak: level %255s frame=%ld scripts=%ld lua_kb=%ld rss_kb=%ld registry=%ld "
+                 "heap_kb=%ld",
+                 name, &v.frame, &v.scripts, &v.luaKb, &v.rssKb, &v.registry, &v.heapKb) == 7)
       visits[name].push_back(v);
   }
 };
@@ -337,7 +347,7 @@ double Growth(long from, long to) {
 // Each level, entered again after the warm-up, holds what it held the first time then: the same
 // script components, the same registry references, no more Lua or process memory.
 void JudgeLevels(const Options& o, Findings& f) {
-  double worstLua = 0, worstRss = 0;
+  double worstLua = 0, worstRss = 0, worstHeap = 0;
   for (const auto& [level, visits] : f.visits) {
     const Findings::Visit* first = nullptr;
     for (const Findings::Visit& v : visits) {
@@ -356,11 +366,14 @@ void JudgeLevels(const Options& o, Findings& f) {
                   " more registry references at frame " + std::to_string(v.frame));
       worstLua = std::max(worstLua, Growth(first->luaKb, v.luaKb));
       worstRss = std::max(worstRss, Growth(first->rssKb, v.rssKb));
+      worstHeap = std::max(worstHeap, Growth(first->heapKb, v.heapKb));
     }
   }
+  // The heap at a level's start still holds what the level before left in the pools, so it
+  // is shown (a leak of ours climbs visit after visit) but not judged.
   std::printf("soak: largest growth of one level between visits after frame %ld: Lua %+.2f%%, "
-              "RSS %+.2f%%\n",
-              o.warmup, worstLua, worstRss);
+              "RSS %+.2f%%, malloc heap %+.2f%%\n",
+              o.warmup, worstLua, worstRss, worstHeap);
   if (worstLua >= o.maxGrowth)
     f.Problem("a level's Lua memory grew by more than " + Percent(o.maxGrowth));
   if (worstRss >= o.maxGrowth && kJudgeResidentMemory)
@@ -387,11 +400,13 @@ void Judge(const Options& o, int status, bool timedOut, Findings& f) {
     f.Problem("the game never reached frame " + std::to_string(o.frames));
   } else if (warm && o.warmup < o.frames) {
     std::printf("soak: memory from frame %ld to %ld: Lua %ld -> %ld KB (%+.2f%%), RSS %ld -> %ld "
-                "KB (%+.2f%%)\n",
+                "KB (%+.2f%%), malloc heap %ld -> %ld KB (%+.2f%%)\n",
                 warm->frame, last->frame, warm->luaKb, last->luaKb,
                 Growth(warm->luaKb, last->luaKb), warm->rssKb, last->rssKb,
-                Growth(warm->rssKb, last->rssKb));
-    // Lua memory depends on the level being played, so it is judged level by level.
+                Growth(warm->rssKb, last->rssKb), warm->heapKb, last->heapKb,
+                Growth(warm->heapKb, last->heapKb));
+    // Lua memory and the heap depend on the level being played, so they are judged level by
+    // level.
     if (Growth(warm->rssKb, last->rssKb) >= o.maxGrowth && kJudgeResidentMemory)
       f.Problem("process memory grew by more than " + Percent(o.maxGrowth));
   }
