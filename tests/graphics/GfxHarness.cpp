@@ -137,6 +137,20 @@ void RenderTest::SetUp() {
   PinGraphicsDrivers();
   main = engine->CreateSpace("Main");
   started = true;
+  // On a loaded machine sharing one X server the window can still be on its way to the screen
+  // when the first frame is drawn; the tests' pixel arithmetic also assumes its size.
+  // Wait (a little) until the server has mapped it, and say so plainly if it has another size.
+  for (int waited = 0; waited < 200; ++waited) {
+    SDL_PumpEvents();
+    Uint32 flags = SDL_GetWindowFlags(graphics->window);
+    if ((flags & SDL_WINDOW_SHOWN) && !(flags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)))
+      break;
+    SDL_Delay(10);
+  }
+  int width = 0, height = 0;
+  SDL_GL_GetDrawableSize(graphics->window, &width, &height);
+  ASSERT_EQ(width, 1280) << "the tests expect a 1280 x 720 window";
+  ASSERT_EQ(height, 720) << "the tests expect a 1280 x 720 window";
 }
 
 void RenderTest::TearDown() {
