@@ -26,8 +26,6 @@ public:
     float u, v, layer;
     float r, g, b, a;
   };
-  static constexpr std::size_t kVertexFloats = sizeof(Vertex) / sizeof(float);
-  static constexpr std::size_t kSpriteFloats = 4 * kVertexFloats;
 
   SpriteBatch() = default;
   SpriteBatch(const SpriteBatch&) = delete;

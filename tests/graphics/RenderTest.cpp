@@ -27,6 +27,7 @@ Transform* TransformOf(GameObject* object) {
 } // namespace
 
 TEST_F(RenderTest, WindowIsDesktopSizedWithSixteenByNineViewport) {
+  VANTIX_NEED_REFERENCE_SCREEN();
   EXPECT_EQ(graphics->name, "GraphicsEngine");
   EXPECT_TRUE(graphics->IsFullScreen());
   EXPECT_GT(graphics->windowWidth, 0);
@@ -39,6 +40,7 @@ TEST_F(RenderTest, WindowIsDesktopSizedWithSixteenByNineViewport) {
 }
 
 TEST_F(RenderTest, SpriteShowsItsColourAtItsPlaceAndNothingElsewhere) {
+  VANTIX_NEED_REFERENCE_SCREEN();
   ASSERT_EQ(graphics->windowWidth, 1280) << "tests expect a 1280x720 screen";
   AddSprite(main, "red.png", 2.0f, 1.0f);
   Frame();
@@ -286,6 +288,7 @@ TEST_F(RenderTest, DefaultCameraZoomAndMove) {
 }
 
 TEST_F(RenderTest, BackgroundColourUsesTheLowEightBitsAndFillsTheLetterBoxBars) {
+  VANTIX_NEED_REFERENCE_SCREEN();
   graphics->SetBackgroundColor(256 + 255, 0, 0);
   Frame();
   EXPECT_EQ(Pixel(5, 5), kRed);
@@ -305,6 +308,7 @@ TEST_F(RenderTest, BackgroundColourUsesTheLowEightBitsAndFillsTheLetterBoxBars) 
 }
 
 TEST_F(RenderTest, ToggleFullScreenTwiceComesBack) {
+  VANTIX_NEED_REFERENCE_SCREEN();
   EXPECT_FALSE(graphics->ToggleFullScreen());
   EXPECT_EQ(graphics->cameraIndex, 0);
   EXPECT_EQ(graphics->CurrentViewport(), (GraphicsEngine::Viewport{0, 0, 1280, 720}));
