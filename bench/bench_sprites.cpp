@@ -3,11 +3,16 @@
 // with LÖVE drawing the same scene:
 //   bench_sprites art DIR          writes the scene's four sheets (and their atlas, for LÖVE)
 //   bench_sprites scene DIR N PX F [single|batch]
-//                                  N sprites of PX pixels, F frames; prints "ms_per_frame X"
+//                                  N sprites of PX pixels, F frames; prints "ms_per_frame X
+//                                  cpu_ms_per_frame Y" (Y: CPU of all the process's threads)
 //   bench_sprites pacing DIR N PX F
 //                                  F frames limited to "FrameRate.txt" 60, alternately waiting
 //                                  by busy wait alone and by sleep then spin (F each); prints
-//                                  the median and 99th percentile period and the waiting CPU
+//                                  the median and 99th percentile period and the waiting CPU,
+//                                  the frame's work, how late the wait ends, and how often the
+//                                  thread was preempted
+//   bench_sprites pacing-level LEVEL F
+//                                  the same for the game itself on "Node Levels\LEVEL"
 // The scene: 4-frame sheets animated, rotated, tinted with alpha 0.9, the texture changing from
 // each sprite to the next, spread over the ten z layers, 1280 x 720.
 #include <GL/glew.h>
@@ -23,10 +28,12 @@
 #include <random>
 #include <stb_image_write.h>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 #include "Core/Engine.h"
 #include "Core/FrameTimer.h"
+#include "Core/Game.h"
 #include "Core/Space.h"
 #include "Graphics/Sprite.h"
 #include "Meta/TypeRegistry.h"
@@ -150,6 +157,14 @@ double Now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+// CPU time of every thread of the process, the rasteriser's included: steadier than the clock
+// when other work shares the cores.
+double ProcessCpu() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
 double ThreadCpu() {
   timespec t{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
@@ -164,24 +179,54 @@ int RunScene(const fs::path& dir, int count, int pixels, int frames, bool batch)
   for (int i = 0; i < 20; ++i)
     scene.Frame(1.0f / 60.0f);
   glFinish();
-  double start = Now();
+  double start = Now(), startCpu = ProcessCpu();
   for (int i = 0; i < frames; ++i)
     scene.Frame(1.0f / 60.0f);
   glFinish();
   double ms = (Now() - start) * 1000.0 / frames;
-  std::printf("ms_per_frame %.4f draw_calls %zu\n", ms, scene.graphics->spriteBatch.DrawCalls());
+  double cpu = (ProcessCpu() - startCpu) * 1000.0 / frames;
+  std::printf("ms_per_frame %.4f cpu_ms_per_frame %.4f draw_calls %zu\n", ms, cpu,
+              scene.graphics->spriteBatch.DrawCalls());
   return 0;
 }
 
 struct Pacing {
   std::vector<double> periods; // ms
+  std::vector<double> work;    // ms from the frame's start to its wait
+  std::vector<double> late;    // ms the wait ended after the deadline
   double waitCpu = 0.0;        // seconds
+  long preempted = 0;          // involuntary context switches (other work on the cores)
 };
 
 double Percentile(std::vector<double> v, double p) {
+  if (v.empty())
+    return 0.0;
   std::sort(v.begin(), v.end());
   size_t at = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
   return v[std::min(at, v.size() - 1)];
+}
+
+long Preemptions() {
+  rusage usage{};
+  getrusage(RUSAGE_THREAD, &usage);
+  return usage.ru_nivcsw;
+}
+
+void PrintPacing(Pacing& spin, Pacing& sleep) {
+  for (auto [name, p] : {std::pair<const char*, Pacing*>{"busy wait", &spin},
+                         std::pair<const char*, Pacing*>{"sleep then spin", &sleep}}) {
+    double frames = static_cast<double>(std::max<size_t>(p->periods.size(), 1));
+    std::printf("%-16s frames %zu median %.4f ms p99 %.4f ms max %.4f ms waiting CPU %.3f ms "
+                "a frame\n",
+                name, p->periods.size(), Percentile(p->periods, 0.5), Percentile(p->periods, 0.99),
+                Percentile(p->periods, 1.0), p->waitCpu * 1000.0 / frames);
+    if (!p->work.empty())
+      std::printf("%-16s work median %.3f ms p99 %.3f ms; wait ends late p99 %.3f ms max %.3f "
+                  "ms; preempted %.2f times a frame\n",
+                  "", Percentile(p->work, 0.5), Percentile(p->work, 0.99),
+                  Percentile(p->late, 0.99), Percentile(p->late, 1.0),
+                  static_cast<double>(p->preempted) / frames);
+  }
 }
 
 int RunPacing(const fs::path& dir, int count, int pixels, int frames) {
@@ -189,6 +234,7 @@ int RunPacing(const fs::path& dir, int count, int pixels, int frames) {
   if (!scene.Open(dir, count, pixels))
     return 2;
   FrameTimer::Start();
+  const double target = static_cast<double>(FrameTimer::targetFrameUnits) / 100.0;
   Pacing spin, sleep;
   float dt = 0.0f;
   // Alternating blocks of 100 frames, so machine load drifts over both alike.
@@ -197,6 +243,7 @@ int RunPacing(const fs::path& dir, int count, int pixels, int frames) {
     FrameTimer::sleepBeforeSpin = sleeping;
     Pacing& into = sleeping ? sleep : spin;
     double previous = 0.0;
+    long preempted = Preemptions();
     for (int i = 0; i <= 100; ++i) {
       FrameTimer::BeginFrame();
       double start = Now();
@@ -207,17 +254,52 @@ int RunPacing(const fs::path& dir, int count, int pixels, int frames) {
         break;
       scene.Frame(dt);
       double cpu = ThreadCpu();
+      into.work.push_back((Now() - start) * 1000.0);
       dt = FrameTimer::WaitForFrameEnd();
+      into.late.push_back(std::max(0.0, (Now() - start) * 1000.0 - target));
       into.waitCpu += ThreadCpu() - cpu;
     }
+    into.preempted += Preemptions() - preempted;
   }
-  for (auto [name, p] : {std::pair<const char*, Pacing*>{"busy wait", &spin},
-                         std::pair<const char*, Pacing*>{"sleep then spin", &sleep}})
-    std::printf("%-16s frames %zu median %.4f ms p99 %.4f ms max %.4f ms waiting CPU %.3f ms "
-                "a frame\n",
-                name, p->periods.size(), Percentile(p->periods, 0.5), Percentile(p->periods, 0.99),
-                Percentile(p->periods, 1.0),
-                p->waitCpu * 1000.0 / static_cast<double>(p->periods.size()));
+  PrintPacing(spin, sleep);
+  return 0;
+}
+
+// The real game on one of its levels: the engine with all its systems and scripts, as the
+// program runs it, for `frames` frames of each kind of wait (alternating blocks of 100).
+int RunLevelPacing(const std::string& level, int frames) {
+  fs::current_path(VANTIX_DATA_DIR);
+  setenv("VANTIX_START_LEVEL", level.c_str(), 1);
+  Pacing spin, sleep;
+  double previous = 0.0, previousCpu = 0.0;
+  long preempted = 0;
+  GameHooks hooks;
+  hooks.started = [&](Engine&) {
+    previous = Now();
+    previousCpu = ThreadCpu();
+    preempted = Preemptions();
+    FrameTimer::sleepBeforeSpin = false;
+  };
+  hooks.frameDone = [&](Engine& engine, long frame) {
+    double now = Now(), cpu = ThreadCpu();
+    // The first frames load and warm up; they are not counted.
+    if (frame > 20) {
+      Pacing& into = FrameTimer::sleepBeforeSpin ? sleep : spin;
+      into.periods.push_back((now - previous) * 1000.0);
+      into.waitCpu += cpu - previousCpu;
+      into.preempted += Preemptions() - preempted;
+    }
+    previous = now;
+    previousCpu = cpu;
+    preempted = Preemptions();
+    FrameTimer::sleepBeforeSpin = (frame / 100) % 2 == 1;
+    if (frame >= 20 + 2L * frames)
+      engine.quit = true;
+  };
+  RunGame(hooks);
+  std::printf("level %s (CPU here is the main thread's whole frame, not only its wait)\n",
+              level.c_str());
+  PrintPacing(spin, sleep);
   return 0;
 }
 } // namespace
@@ -229,10 +311,12 @@ int main(int argc, char** argv) {
   if (args.size() >= 5 && args[0] == "scene")
     return RunScene(args[1], std::atoi(args[2].c_str()), std::atoi(args[3].c_str()),
                     std::atoi(args[4].c_str()), args.size() < 6 || args[5] != "single");
+  if (args.size() == 3 && args[0] == "pacing-level")
+    return RunLevelPacing(args[1], std::atoi(args[2].c_str()));
   if (args.size() == 5 && args[0] == "pacing")
     return RunPacing(args[1], std::atoi(args[2].c_str()), std::atoi(args[3].c_str()),
                      std::atoi(args[4].c_str()));
   std::fprintf(stderr, "usage: bench_sprites art DIR | scene DIR N PX FRAMES [single|batch] | "
-                       "pacing DIR N PX FRAMES\n");
+                       "pacing DIR N PX FRAMES | pacing-level LEVEL FRAMES\n");
   return 1;
 }

@@ -15,7 +15,8 @@ int64_t targetFrameUnits = 1666;
 
 namespace {
 constexpr int kDefaultRate = 60;
-}
+int64_t g_waitEnded = 0; // counter when the last wait reached its deadline; 0 before any
+} // namespace
 
 int ReadFrameRate(const std::string& path) {
   std::FILE* fp = std::fopen(path.c_str(), "r");
@@ -49,6 +50,7 @@ void Start(const std::string& path) {
   counterFrequency = static_cast<int64_t>(SDL_GetPerformanceFrequency());
   if (counterFrequency <= 0)
     counterFrequency = 1;
+  g_waitEnded = 0;
 }
 
 int64_t Now() {
@@ -56,7 +58,15 @@ int64_t Now() {
 }
 
 void BeginFrame() {
-  frameStart = Now();
+  int64_t now = Now();
+  // Work done after the last wait ended (the step's event, the loop's own return) belongs to
+  // this frame: the frame starts where that wait ended, so the period is held from deadline to
+  // deadline instead of growing by that work. After a longer gap (a load, a pause) it starts now.
+  int64_t frameTicks = targetFrameUnits * counterFrequency / 100000;
+  if (g_waitEnded != 0 && now >= g_waitEnded && now - g_waitEnded < frameTicks)
+    frameStart = g_waitEnded;
+  else
+    frameStart = now;
 }
 
 bool sleepBeforeSpin = true;
@@ -65,8 +75,8 @@ int64_t sleepMarginUnits = kSleepMarginStart;
 namespace {
 // Multiply before dividing, as the frame units are finer than a millisecond. The product is
 // split to keep it inside 64 bits for long runs on fast counters.
-int64_t ElapsedUnits() {
-  int64_t ticks = Now() - frameStart;
+int64_t ElapsedUnits(int64_t now = Now()) {
+  int64_t ticks = now - frameStart;
   return (ticks / counterFrequency) * 100000 +
          (ticks % counterFrequency) * 100000 / counterFrequency;
 }
@@ -94,9 +104,13 @@ float WaitForFrameEnd() {
   if (sleepBeforeSpin && elapsed < targetFrameUnits)
     SleepMostOfTheWait(elapsed);
   // The last stretch is a busy wait on the counter: that is what holds the period to 10 us.
-  elapsed = ElapsedUnits();
-  while (elapsed < targetFrameUnits)
-    elapsed = ElapsedUnits();
+  int64_t now = Now();
+  elapsed = ElapsedUnits(now);
+  while (elapsed < targetFrameUnits) {
+    now = Now();
+    elapsed = ElapsedUnits(now);
+  }
+  g_waitEnded = now;
   return static_cast<float>(elapsed) / 100000.0f;
 }
 } // namespace FrameTimer

@@ -16,7 +16,8 @@ int ReadFrameRate(const std::string& path = "FrameRate.txt");
 // Reads the frame rate, computes targetFrameUnits and the counter frequency.
 void Start(const std::string& path = "FrameRate.txt");
 
-// Marks the beginning of a frame.
+// Marks the beginning of a frame: where the last wait ended when that was less than a frame
+// ago (so work between the wait and this call counts in this frame), otherwise now.
 void BeginFrame();
 
 // Waits until the frame period has passed since BeginFrame and returns the frame's duration in

@@ -3,6 +3,7 @@
 
 #include <GL/glew.h>
 #include <algorithm>
+#include <vector>
 
 #include "Graphics/GLCheck.h"
 #include "Graphics/GLContext.h"
@@ -10,6 +11,17 @@
 #include "Systems/GraphicsEngine.h"
 
 namespace {
+// The buffers of appearances that went away, kept for the next ones: pooled components are
+// destroyed and built again in place each time a level reuses them, and deleting and making GL
+// buffers for every sprite and text of every level load is wasted work. Each set keeps its
+// vertex array's attribute layout and the sizes of its storage.
+struct SpareBuffers {
+  unsigned vertexArray, vertexBuffer, indexBuffer;
+  std::size_t vertexBytes, indexBytes;
+  unsigned generation;
+};
+std::vector<SpareBuffers> g_spare;
+
 float Clamp01(float v) {
   return std::clamp(v, 0.0f, 1.0f);
 }
@@ -123,6 +135,19 @@ bool Appearance::EnsureBuffers() {
     return false;
   // Names from a context that is gone are simply forgotten.
   glGeneration = GLContext::Generation();
+  while (!g_spare.empty()) {
+    SpareBuffers spare = g_spare.back();
+    g_spare.pop_back();
+    if (spare.generation != glGeneration)
+      continue;
+    vertexArray = spare.vertexArray;
+    vertexBuffer = spare.vertexBuffer;
+    indexBuffer = spare.indexBuffer;
+    vertexBytes = spare.vertexBytes;
+    indexBytes = spare.indexBytes;
+    uploadPending = true;
+    return true;
+  }
   glGenVertexArrays(1, &vertexArray);
   glGenBuffers(1, &vertexBuffer);
   glGenBuffers(1, &indexBuffer);
@@ -146,12 +171,17 @@ bool Appearance::EnsureBuffers() {
 }
 
 void Appearance::ReleaseBuffers() {
-  if (vertexArray && GLContext::Alive(glGeneration)) {
-    glDeleteVertexArrays(1, &vertexArray);
-    glDeleteBuffers(1, &vertexBuffer);
-    glDeleteBuffers(1, &indexBuffer);
-  }
+  if (vertexArray && GLContext::Alive(glGeneration))
+    g_spare.push_back(SpareBuffers{vertexArray, vertexBuffer, indexBuffer, vertexBytes, indexBytes,
+                                   glGeneration});
   vertexArray = vertexBuffer = indexBuffer = 0;
+}
+
+std::size_t Appearance::SpareBufferSets() {
+  std::size_t live = 0;
+  for (const SpareBuffers& spare : g_spare)
+    live += GLContext::Alive(spare.generation) ? 1 : 0;
+  return live;
 }
 
 void Appearance::DrawQuads(const float* vertices, std::size_t floatCount, const unsigned* indices,
@@ -199,5 +229,5 @@ void Appearance::DrawQuads(const float* vertices, std::size_t floatCount, const 
   glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT, nullptr);
   glBindVertexArray(0);
   glBindTexture(GL_TEXTURE_2D, 0);
-  CheckGLError(glModule, __LINE__);
+  DeferGLErrorCheck(glModule, __LINE__);
 }

@@ -40,6 +40,9 @@ public:
   int GetBlue() const;
   int GetAlpha() const;
 
+  // Buffer sets of appearances gone, kept for the next ones to draw (of the live context).
+  static std::size_t SpareBufferSets();
+
 protected:
   // `module` is the drawing component's source file, which its GL error checks name.
   explicit Appearance(const char* module) : glModule(module) {}

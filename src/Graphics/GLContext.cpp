@@ -3,6 +3,9 @@
 
 #include <GL/glew.h>
 #include <vector>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 unsigned g_generation = 0;
@@ -13,6 +16,14 @@ std::vector<bool> g_mipmapped;
 namespace GLContext {
 
 void Began() {
+#ifdef __GLIBC__
+  // Mesa's software rasteriser frees its per-frame bins after each frame and takes them again in
+  // the next; with the default trim threshold the C library hands the top of the heap back to
+  // the kernel each time, and every frame then pays the page faults of taking it back (a fifth
+  // of a frame of many small sprites). Freed memory up to this much stays with the process.
+  static bool trimSet = mallopt(M_TRIM_THRESHOLD, 64 << 20) == 1;
+  (void)trimSet;
+#endif
   ++g_generation;
   g_live = true;
   g_mipmapped.clear();

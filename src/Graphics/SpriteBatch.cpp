@@ -42,6 +42,23 @@ unsigned CompileQuietly(GLenum kind, const std::string& path, std::string& probl
   return 0;
 }
 
+// One coordinate of M x (px, py, 1), summed in the order Mesa's software rasteriser sums it for
+// the sprite shader, with every product and sum rounded on its own: x times its column, plus the
+// translation, plus y times its column. Another order, or a fused multiply-add, moves some quad
+// edges by a rounding step and with them the pixels they cover.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("fp-contract=off")))
+#endif
+inline float
+Place(float column0, float column1, float column2, float px, float py) {
+#if defined(__clang__)
+#pragma clang fp contract(off)
+#endif
+  float sum = column0 * px;
+  sum = sum + column2;
+  return sum + column1 * py;
+}
+
 int MipLevels(int width, int height) {
   int levels = 1;
   for (int side = std::max(width, height); side > 1; side /= 2)
@@ -89,16 +106,35 @@ bool SpriteBatch::Start(const std::string& vertexPath, const std::string& fragme
 void SpriteBatch::MakeBuffers() {
   glGenVertexArrays(1, &vertexArray);
   glGenBuffers(1, &instanceBuffer);
+  glGenBuffers(1, &indexBuffer);
   glBindVertexArray(vertexArray);
   glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
-  for (GLuint attribute = 0; attribute < 7; ++attribute)
-    glEnableVertexAttribArray(attribute);
-  glGenBuffers(1, &indexBuffer);
+  // The attributes point at the start of the buffer for good; each run is drawn with its first
+  // vertex as the base.
+  const GLsizei stride = sizeof(Vertex);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<void*>(offsetof(Vertex, x)));
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<void*>(offsetof(Vertex, u)));
+  glEnableVertexAttribArray(2);
+  glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<void*>(offsetof(Vertex, r)));
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
   glBindVertexArray(0);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
-  bufferFloats = 0;
+  bufferVertices = 0;
+}
+
+void SpriteBatch::GrowBuffer(std::size_t vertices) {
+  // Grown, never shrunk: later frames write into the same storage.
+  bufferVertices = std::max(vertices, bufferVertices * 2);
+  glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bufferVertices * sizeof(Vertex)), nullptr,
+               GL_STREAM_DRAW);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void SpriteBatch::Release() {
@@ -119,7 +155,7 @@ void SpriteBatch::Release() {
   pending.clear();
   program = vertexArray = instanceBuffer = indexBuffer = 0;
   indexQuads = 0;
-  bufferFloats = frameOffset = 0;
+  bufferVertices = frameVertices = 0;
   pendingPage = 0;
 }
 
@@ -183,12 +219,13 @@ bool SpriteBatch::Takes(const Sprite& sprite) const {
 }
 
 void SpriteBatch::BeginFrame(std::size_t sprites) {
-  frameOffset = 0;
+  frameVertices = 0;
   drawCalls = 0;
   pending.clear();
   pendingPage = 0;
-  std::size_t need = sprites * kSpriteFloats;
-  if (program && sprites > indexQuads) {
+  if (!program)
+    return;
+  if (sprites > indexQuads) {
     // The quads' indices (0 1 2 2 3 0 of each) never change: made once for the most sprites.
     indexQuads = std::max(sprites, indexQuads * 2);
     std::vector<unsigned> indices;
@@ -202,16 +239,11 @@ void SpriteBatch::BeginFrame(std::size_t sprites) {
                  GL_STATIC_DRAW);
     glBindVertexArray(0);
   }
+  std::size_t need = 4 * sprites;
   if (pending.capacity() < need)
     pending.reserve(need);
-  if (program && need > bufferFloats) {
-    // Grown, never shrunk: later frames write into the same storage.
-    bufferFloats = std::max(need, bufferFloats * 2);
-    glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bufferFloats * sizeof(float)), nullptr,
-                 GL_STREAM_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-  }
+  if (need > bufferVertices)
+    GrowBuffer(need);
 }
 
 void SpriteBatch::Add(const Sprite& sprite, const glm::mat3& viewProjection) {
@@ -219,19 +251,16 @@ void SpriteBatch::Add(const Sprite& sprite, const glm::mat3& viewProjection) {
   if (pendingPage != slot.page && !pending.empty())
     Flush(0);
   pendingPage = slot.page;
-  // The same product the sprite's own draw makes.
-  glm::mat3 mvp = viewProjection * sprite.model;
+  // The product the sprite's own draw hands its shader, each corner carried through it as that
+  // shader does.
+  const glm::mat3 mvp = viewProjection * sprite.model;
   const float* v = sprite.vertices;
-  const std::size_t stride = Sprite::kFloatsPerVertex;
-  // Each corner: the MVP, then the sprite's own vertex floats (colour, position, texture
-  // coordinate), then the image's layer.
   for (std::size_t corner = 0; corner < 4; ++corner) {
-    const float* c = v + corner * stride;
-    const float vertex[kVertexFloats] = {mvp[0][0], mvp[0][1], mvp[0][2], mvp[1][0], mvp[1][1],
-                                         mvp[1][2], mvp[2][0], mvp[2][1], mvp[2][2], c[2],
-                                         c[3],      c[4],      c[5],      c[0],      c[1],
-                                         c[6],      c[7],      slot.layer};
-    pending.insert(pending.end(), vertex, vertex + kVertexFloats);
+    const float* c = v + corner * Sprite::kFloatsPerVertex;
+    float px = c[0], py = c[1];
+    float x = Place(mvp[0][0], mvp[1][0], mvp[2][0], px, py);
+    float y = Place(mvp[0][1], mvp[1][1], mvp[2][1], px, py);
+    pending.push_back(Vertex{x, y, c[6], c[7], slot.layer, c[2], c[3], c[4], c[5]});
   }
 }
 
@@ -241,44 +270,31 @@ void SpriteBatch::Flush(unsigned restoreProgram) {
       glUseProgram(restoreProgram);
     return;
   }
-  std::size_t count = pending.size() / kSpriteFloats;
-  if (frameOffset + pending.size() > bufferFloats) {
+  if (frameVertices + pending.size() > bufferVertices) {
     // More sprites than the frame announced: start the storage over (GL keeps the old data for
     // the draws already made).
-    bufferFloats = std::max(pending.size(), bufferFloats * 2);
-    glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bufferFloats * sizeof(float)), nullptr,
-                 GL_STREAM_DRAW);
-    frameOffset = 0;
+    GrowBuffer(pending.size());
+    frameVertices = 0;
   }
   const Page& page = pages[pendingPage - 1];
   glUseProgram(program);
   glBindVertexArray(vertexArray);
   glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
-  glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(frameOffset * sizeof(float)),
-                  static_cast<GLsizeiptr>(pending.size() * sizeof(float)), pending.data());
-  const GLsizei stride = kVertexFloats * sizeof(float);
-  auto at = [&](std::size_t floats) {
-    return reinterpret_cast<void*>((frameOffset + floats) * sizeof(float));
-  };
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, at(0));
-  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, at(3));
-  glVertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, stride, at(6));
-  glVertexAttribPointer(3, 4, GL_FLOAT, GL_FALSE, stride, at(9));
-  glVertexAttribPointer(4, 2, GL_FLOAT, GL_FALSE, stride, at(13));
-  glVertexAttribPointer(5, 2, GL_FLOAT, GL_FALSE, stride, at(15));
-  glVertexAttribPointer(6, 1, GL_FLOAT, GL_FALSE, stride, at(17));
+  glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(frameVertices * sizeof(Vertex)),
+                  static_cast<GLsizeiptr>(pending.size() * sizeof(Vertex)), pending.data());
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D_ARRAY, page.texture);
   glUniform1i(texLocation, 0);
   // One plain indexed draw: the software rasteriser runs an instanced draw instance by
   // instance, which costs more than the vertices it saves.
-  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count * 6), GL_UNSIGNED_INT, nullptr);
+  std::size_t quads = pending.size() / 4;
+  glDrawElementsBaseVertex(GL_TRIANGLES, static_cast<GLsizei>(quads * 6), GL_UNSIGNED_INT, nullptr,
+                           static_cast<GLint>(frameVertices));
   ++drawCalls;
   glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
   glBindVertexArray(0);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
-  frameOffset += pending.size();
+  frameVertices += pending.size();
   pending.clear();
   pendingPage = 0;
   if (restoreProgram)

@@ -13,15 +13,19 @@ class Sprite;
 // Draws runs of sprites in one call each. Every art image is also copied, with each of
 // its mipmap levels, into a layer of a texture array holding the images of its size ("a page"),
 // so consecutive sprites of different images share one draw as long as their images are of one
-// size. Each sprite's transform is still its own model-view-projection matrix applied in the
-// vertex shader, its quad the same floats, and its texels sampled with the same filtering from
-// the same mip chain: the picture is the one the per-sprite draw gives, pixel for pixel.
+// size. Each corner is carried to its final place on the CPU, with the arithmetic the sprite
+// shader does on the GPU (so the rasteriser sees the same floats), and goes out as a small
+// vertex; texels are sampled with the same filtering from the same mip chain: the picture is the
+// one the per-sprite draw gives, pixel for pixel.
 class SpriteBatch {
 public:
-  // Floats of one vertex in the buffer: the sprite's MVP (three columns), its tint, the corner's
-  // position and texture coordinate, and the image's layer; four vertices a sprite.
-  static constexpr std::size_t kVertexFloats = 18;
-  static constexpr std::size_t kSpriteFloats = 4 * kVertexFloats;
+  // One corner as the batch shader reads it: its place in normalised window coordinates, its
+  // texture coordinate and the image's layer, and the tint.
+  struct Vertex {
+    float x, y;
+    float u, v, layer;
+    float r, g, b, a;
+  };
 
   SpriteBatch() = default;
   SpriteBatch(const SpriteBatch&) = delete;
@@ -61,18 +65,19 @@ private:
     return textureName < slots.size() && slots[textureName].page ? &slots[textureName] : nullptr;
   }
   void MakeBuffers();
+  void GrowBuffer(std::size_t vertices);
 
   unsigned program = 0;
   int texLocation = -1;
   unsigned vertexArray = 0;
   unsigned instanceBuffer = 0; // the vertices of this frame's sprites
   unsigned indexBuffer = 0;
-  std::size_t indexQuads = 0;   // quads the index buffer holds
-  std::size_t bufferFloats = 0; // capacity of the GL buffer
-  std::size_t frameOffset = 0;  // floats of this frame already in the GL buffer
+  std::size_t indexQuads = 0;     // quads the index buffer holds
+  std::size_t bufferVertices = 0; // capacity of the GL buffer
+  std::size_t frameVertices = 0;  // vertices of this frame already in the GL buffer
   std::vector<Page> pages;
-  std::vector<Slot> slots; // by GL texture name
-  std::vector<float> pending;
+  std::vector<Slot> slots;     // by GL texture name
+  std::vector<Vertex> pending; // this run's corners; its storage is kept between frames
   unsigned pendingPage = 0;
   std::size_t drawCalls = 0;
   unsigned glGeneration = 0;

@@ -6,11 +6,7 @@
 #include "Objects/GameObject.h"
 
 namespace {
-struct Placement {
-  Vector2D translation;
-  Vector2D scale;
-  float rotation = 0.0f;
-};
+using Placement = Transform::Placement;
 
 // What an object without a placing ancestor is placed relative to.
 const Placement kIdentity{{0.0f, 0.0f, 0.0f, 0.0f}, {1.0f, 1.0f, 0.0f, 0.0f}, 0.0f};
@@ -52,6 +48,10 @@ Transform::Transform() = default;
 Transform::Transform(const Transform& other)
     : Component<Transform>(), translation_(other.translation_), scale_(other.scale_),
       rotation_(other.rotation_), z_order(other.z_order) {}
+
+Transform::Placement Transform::GetWorldPlacement(const GameObject* owner) const {
+  return WorldPlacement(owner, *this, 0);
+}
 
 Vector2D Transform::GetWorldTranslation(const GameObject* owner) const {
   return WorldPlacement(owner, *this, 0).translation;

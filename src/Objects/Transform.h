@@ -16,8 +16,16 @@ public:
   float rotation_ = 0.0f;
   int z_order = 0;
 
-  // World-space placement through the owner's parent chain. A parent without a Transform
-  // counts as the identity (its own parents are still followed).
+  struct Placement {
+    Vector2D translation;
+    Vector2D scale;
+    float rotation = 0.0f;
+  };
+  // World-space placement through the owner's parent chain, all three parts from one walk up
+  // it. A parent without a Transform counts as the identity (its own parents are still
+  // followed).
+  Placement GetWorldPlacement(const GameObject* owner) const;
+  // Each one part of GetWorldPlacement.
   Vector2D GetWorldTranslation(const GameObject* owner) const;
   Vector2D GetWorldScale(const GameObject* owner) const;
   float GetWorldRotation(const GameObject* owner) const;

@@ -174,9 +174,8 @@ void GraphicsEngine::Update(float dt, Space* space) {
     auto [transform, sprite, font, camera] = DrawnComponents(*object);
     if (transform && transform->z_order >= 0 && transform->z_order < kLayers) {
       if (sprite || font) {
-        Vector2D position = transform->GetWorldTranslation(object);
-        Vector2D scale = transform->GetWorldScale(object);
-        float rotation = transform->GetWorldRotation(object);
+        // One walk up the parent chain for all three.
+        auto [position, scale, rotation] = transform->GetWorldPlacement(object);
         int z = transform->z_order;
         if (sprite && sprite->visible_) {
           spriteLayers[z].push_back(DrawRecord{sprite, position.x_, position.y_, scale.x_, scale.y_,
@@ -242,6 +241,8 @@ void GraphicsEngine::Draw() {
       }
     }
     glUseProgram(0);
+    // The sprite and text draws' own error checks, once for the frame.
+    FlushGLErrorChecks();
   }
   for (int z = 0; z < kLayers; ++z) {
     spriteLayers[z].clear();

@@ -4,7 +4,9 @@
 
 #include "core/CoreFixtures.h"
 #include "support/TestSupport.h"
+#include <chrono>
 #include <ctime>
+#include <thread>
 
 TEST(FrameRateFile, ReadsAtMostThreeCharacters) {
   ScratchDir dir;
@@ -50,6 +52,30 @@ TEST(FrameRateFile, FrameLastsAtLeastTheTarget) {
   float dt = FrameTimer::WaitForFrameEnd();
   EXPECT_GE(dt, 0.03333f);
   EXPECT_LT(dt, 1.0f);
+}
+
+// Work between one wait and the next frame's start (the step's event, the loop's return) counts
+// in the next frame, so the period runs from deadline to deadline; after a gap of more than a
+// frame the frame starts afresh.
+TEST(FrameRateFile, FramesRunFromDeadlineToDeadline) {
+  ScratchDir dir;
+  dir.Write("FrameRate.txt", "30");
+  FrameTimer::Start();
+  const int64_t ms = FrameTimer::counterFrequency / 1000;
+  FrameTimer::BeginFrame();
+  FrameTimer::WaitForFrameEnd();
+  int64_t waitEnded = FrameTimer::Now();
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  FrameTimer::BeginFrame();
+  EXPECT_LE(FrameTimer::frameStart, waitEnded);
+  EXPECT_GE(FrameTimer::frameStart, waitEnded - 2 * ms);
+  float dt = FrameTimer::WaitForFrameEnd();
+  EXPECT_GE(dt, 0.03333f);
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(40));
+  int64_t before = FrameTimer::Now();
+  FrameTimer::BeginFrame();
+  EXPECT_GE(FrameTimer::frameStart, before) << "a gap longer than a frame is not carried";
 }
 
 namespace {

@@ -1,6 +1,8 @@
 // The window-test harness: scratch art, a real window and GL context, pixel reads.
 #include "graphics/GfxHarness.h"
 
+#include <GL/glew.h>
+
 #include <SDL.h>
 #include <cstdlib>
 #include <dlfcn.h>
@@ -10,6 +12,7 @@
 #include <sstream>
 #include <stb_image_write.h>
 #include <string>
+#include <utility>
 
 #include "Core/Engine.h"
 #include "Core/Space.h"
@@ -137,6 +140,31 @@ void RenderTest::SetUp() {
   PinGraphicsDrivers();
   main = engine->CreateSpace("Main");
   started = true;
+  // The window starts in desktop full screen, so it takes the size of whatever X server the
+  // display names; on a machine where several runs share displays that is now and then one of
+  // another size (1024 wide was seen), and every pixel the tests look at moves. Leaving full
+  // screen gives the configured 1280 x 720 window the tests' arithmetic assumes; the loop waits
+  // (a little) until the server has mapped and sized it.
+  auto drawable = [this] {
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(graphics->window, &width, &height);
+    return std::pair{width, height};
+  };
+  onReferenceScreen = drawable() == std::pair{1280, 720};
+  if (!onReferenceScreen)
+    graphics->ToggleFullScreen();
+  for (int waited = 0; waited < 200; ++waited) {
+    SDL_PumpEvents();
+    Uint32 flags = SDL_GetWindowFlags(graphics->window);
+    if ((flags & SDL_WINDOW_SHOWN) && !(flags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) &&
+        drawable() == std::pair{1280, 720})
+      break;
+    SDL_Delay(10);
+  }
+  glFinish();
+  auto [width, height] = drawable();
+  ASSERT_EQ(width, 1280) << "the tests expect a 1280 x 720 window";
+  ASSERT_EQ(height, 720) << "the tests expect a 1280 x 720 window";
 }
 
 void RenderTest::TearDown() {

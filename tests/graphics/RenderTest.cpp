@@ -6,6 +6,7 @@
 #include "Core/Space.h"
 #include "Editor/LevelEditor.h"
 #include "Graphics/Font.h"
+#include "Graphics/GLCheck.h"
 #include "Graphics/Sprite.h"
 #include "Objects/Camera.h"
 #include "Objects/GameObject.h"
@@ -26,6 +27,7 @@ Transform* TransformOf(GameObject* object) {
 } // namespace
 
 TEST_F(RenderTest, WindowIsDesktopSizedWithSixteenByNineViewport) {
+  VANTIX_NEED_REFERENCE_SCREEN();
   EXPECT_EQ(graphics->name, "GraphicsEngine");
   EXPECT_TRUE(graphics->IsFullScreen());
   EXPECT_GT(graphics->windowWidth, 0);
@@ -38,6 +40,7 @@ TEST_F(RenderTest, WindowIsDesktopSizedWithSixteenByNineViewport) {
 }
 
 TEST_F(RenderTest, SpriteShowsItsColourAtItsPlaceAndNothingElsewhere) {
+  VANTIX_NEED_REFERENCE_SCREEN();
   ASSERT_EQ(graphics->windowWidth, 1280) << "tests expect a 1280x720 screen";
   AddSprite(main, "red.png", 2.0f, 1.0f);
   Frame();
@@ -285,6 +288,7 @@ TEST_F(RenderTest, DefaultCameraZoomAndMove) {
 }
 
 TEST_F(RenderTest, BackgroundColourUsesTheLowEightBitsAndFillsTheLetterBoxBars) {
+  VANTIX_NEED_REFERENCE_SCREEN();
   graphics->SetBackgroundColor(256 + 255, 0, 0);
   Frame();
   EXPECT_EQ(Pixel(5, 5), kRed);
@@ -304,6 +308,7 @@ TEST_F(RenderTest, BackgroundColourUsesTheLowEightBitsAndFillsTheLetterBoxBars) 
 }
 
 TEST_F(RenderTest, ToggleFullScreenTwiceComesBack) {
+  VANTIX_NEED_REFERENCE_SCREEN();
   EXPECT_FALSE(graphics->ToggleFullScreen());
   EXPECT_EQ(graphics->cameraIndex, 0);
   EXPECT_EQ(graphics->CurrentViewport(), (GraphicsEngine::Viewport{0, 0, 1280, 720}));
@@ -328,7 +333,8 @@ TEST_F(RenderTest, EmptyFramesClearEachTimeAndListsAreEmptiedByDraw) {
 }
 
 // A GL error met while drawing is a programming error: the program stops, naming the drawing
-// component's own source file.
+// component's own source file. Draws check once a frame (the renderer flushes the checks), and
+// before a draw of the other kind, so the error still names the one that met it.
 TEST_F(RenderTest, GlErrorsInDrawingNameTheSpriteAndFontFiles) {
   GameObject* object = AddSprite(main, "red.png", 0.0f, 0.0f);
   auto* text = static_cast<Font*>(object->AddComponent("Font"));
@@ -340,12 +346,29 @@ TEST_F(RenderTest, GlErrorsInDrawingNameTheSpriteAndFontFiles) {
       {
         glEnable(0x7FFF); // GL_INVALID_ENUM
         sprite->Draw(identity, program);
+        FlushGLErrorChecks();
       },
       "Graphics\\\\Sprite\\.cpp");
   EXPECT_DEATH(
       {
         glEnable(0x7FFF);
         text->Draw(0.0f, 0.0f, 1.0f, 1.0f, 0.0f, identity, program);
+        sprite->Draw(identity, program);
+        FlushGLErrorChecks();
       },
       "Graphics\\\\Font\\.cpp");
+  // Any other check first settles the draw's.
+  EXPECT_DEATH(
+      {
+        glEnable(0x7FFF);
+        sprite->Draw(identity, program);
+        CheckGLError("Systems\\GraphicsEngine.cpp", 1);
+      },
+      "Graphics\\\\Sprite\\.cpp");
+  // Without an error the frame goes on.
+  glUseProgram(program);
+  sprite->Draw(identity, program);
+  text->Draw(0.0f, 0.0f, 1.0f, 1.0f, 0.0f, identity, program);
+  glUseProgram(0);
+  FlushGLErrorChecks();
 }

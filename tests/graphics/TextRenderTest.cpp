@@ -142,3 +142,24 @@ TEST_F(TextTest, TextIsDrawnAfterTheSpritesOfItsLayer) {
   EXPECT_TRUE(Near(At(1.0f, 0.0f), Glyph('A')));
   EXPECT_EQ(At(1.0f, 3.0f), (Rgb{0, 0, 255}));
 }
+
+// Pooled components are built again in place when a level reuses them; the GL buffers of the
+// text that went away serve the next one, which draws its own glyphs from them.
+TEST_F(TextTest, BuffersOfPooledTextsOutliveTheLevel) {
+  Font* first = AddText("AB", 0);
+  Frame();
+  Swap();
+  unsigned vertexArray = first->vertexArray;
+  ASSERT_NE(vertexArray, 0u);
+  size_t spare = Appearance::SpareBufferSets();
+  main->Clear();
+  Font* next = AddText("~", 0);
+  EXPECT_EQ(next, first) << "the pool hands the same component out again";
+  EXPECT_EQ(next->vertexArray, 0u) << "built afresh";
+  EXPECT_EQ(Appearance::SpareBufferSets(), spare + 1);
+  Frame();
+  EXPECT_EQ(next->vertexArray, vertexArray);
+  EXPECT_EQ(Appearance::SpareBufferSets(), spare);
+  EXPECT_TRUE(Near(At(1.0f, 0.0f), Glyph('~'))) << At(1.0f, 0.0f);
+  EXPECT_EQ(At(3.0f, 0.0f), kBlack) << "one glyph now, not the two the buffers held before";
+}

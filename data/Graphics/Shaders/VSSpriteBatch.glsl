@@ -1,23 +1,18 @@
 #version 330
-// Batched sprites: each vertex carries its sprite's MVP, applied exactly as the single-sprite
-// shader applies it, and the sprite's own vertex floats.
-layout(location = 0) in vec3 mvp0;
-layout(location = 1) in vec3 mvp1;
-layout(location = 2) in vec3 mvp2;
-layout(location = 3) in vec4 color;
-layout(location = 4) in vec2 position;
-layout(location = 5) in vec2 texCoord;
-layout(location = 6) in float layer;
+// Batched sprites: each corner arrives already in normalised window coordinates (the CPU applied
+// the sprite's MVP), with its texture coordinate and its image's layer, and its tint. The tint
+// and the layer are the same at all four corners, so interpolating them gives them back exactly;
+// the tint goes flat and the layer rides with the texture coordinate, which keeps the
+// rasteriser's per-triangle work down to two inputs.
+layout(location = 0) in vec2 position;
+layout(location = 1) in vec3 texCoord;
+layout(location = 2) in vec4 color;
 
-out vec4 vColor;
-out vec2 vTexCoord;
-flat out float vLayer;
+flat out vec4 vColor;
+out vec3 vTexCoord;
 
 void main() {
-  mat3 MVP = mat3(mvp0, mvp1, mvp2);
-  vec3 p = MVP * vec3(position, 1.0);
-  gl_Position = vec4(p.xy, 0.0, 1.0);
+  gl_Position = vec4(position, 0.0, 1.0);
   vColor = color;
   vTexCoord = texCoord;
-  vLayer = layer;
 }
