@@ -14,6 +14,7 @@
 #include "Graphics/Sprite.h"
 #include "Meta/File.h"
 #include "Meta/TypeRegistry.h"
+#include "Objects/Camera.h"
 #include "Objects/GameObject.h"
 #include "Objects/Transform.h"
 #include "Particles/ParticleComponents.h"
@@ -41,6 +42,18 @@ Font* AddText(GameObject* object, const char* text, int align = 1) {
 void AddSprite(GameObject* object, const char* file) {
   auto* sprite = static_cast<Sprite*>(object->AddComponent("Sprite"));
   sprite->source_.filename_ = std::string("Graphics\\Art\\") + file;
+}
+
+// The screens and the HUD are laid out in a view 10 units high and 16:9 wide, centred on the
+// origin: the level cameras' shape. Each screen brings a camera of that shape, so in a window
+// of any other shape it is letter-boxed exactly like the level under it (the engine's default
+// view takes the window's own shape when full screen, which would stretch the screen).
+GameObject* MakeScreenCamera(Space* space) {
+  GameObject* object = Place(space, "Camera", {0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 0.0f}, 0);
+  auto* camera = static_cast<Camera*>(object->AddComponent("Camera"));
+  camera->width_ = camera->baseWidth = 10.0f * 16.0f / 9.0f;
+  camera->height_ = camera->baseHeight = 10.0f;
+  return object;
 }
 
 // The menu backdrop filling the default 10-unit-high view: a sprite spans twice its scale in
@@ -73,6 +86,7 @@ void AddMenuItems(Space* space, const std::vector<const char*>& items, float top
 
 // ---- The main menu: a title, the highlight bar and one text object per item.
 void PlaceMainMenu(Space* space) {
+  MakeScreenCamera(space);
   AddBackdrop(space);
   AddText(Place(space, "Title", {0.0f, 3.0f, 1.0f}, {0.6f, 0.6f, 0.0f}, 3), "VANTIX");
   AddMenuItems(space, {"PLAY", "LEVEL SELECT", "OPTIONS", "QUIT"}, 1.0f, 1.1f, 0.35f,
@@ -82,6 +96,7 @@ void PlaceMainMenu(Space* space) {
 
 // ---- The pause screen, drawn over the level: a dimmed backdrop, a title and the menu.
 void PlacePause(Space* space) {
+  MakeScreenCamera(space);
   GameObject* dim = Place(space, "Dim", {0.0f, 0.0f, 1.0f}, {9.0f, 5.1f, 0.0f}, 7);
   AddSprite(dim, "ui_white.png");
   dim->Get<Sprite>("Sprite")->color_ = {0.0f, 0.02f, 0.06f, 0.72f};
@@ -96,6 +111,7 @@ void PlacePause(Space* space) {
 // space, so it is drawn from layer 7 up with a backdrop of its own). The script writes the
 // items' texts.
 void PlaceOptions(Space* space) {
+  MakeScreenCamera(space);
   GameObject* dim = Place(space, "Dim", {0.0f, 0.0f, 1.0f}, {9.0f, 5.1f, 0.0f}, 7);
   AddSprite(dim, "ui_white.png");
   dim->Get<Sprite>("Sprite")->color_ = {0.0f, 0.03f, 0.08f, 0.9f};
@@ -111,6 +127,7 @@ void PlaceOptions(Space* space) {
 // ---- Level select: sixteen slots in two columns of eight (the script fills in the levels
 // reached and hides the rest) and Back under them.
 void PlaceLevelSelect(Space* space) {
+  MakeScreenCamera(space);
   AddBackdrop(space);
   AddText(Place(space, "Title", {0.0f, 3.9f, 1.0f}, {0.4f, 0.4f, 0.0f}, 3), "LEVEL SELECT");
   AddSprite(Place(space, "Highlight", {-4.0f, 2.8f, 1.0f}, {0.44f, 0.2f, 0.0f}, 1), "ui_bar.png");
@@ -125,10 +142,11 @@ void PlaceLevelSelect(Space* space) {
   Place(space, "Select", {0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 0.0f}, 0)->AddLuaComponent("LevelSelect");
 }
 
-// ---- The HUD, in the default view (10 units high, 16:9): two rows along the top edge and two
+// ---- The HUD, in the screens' view (10 units high, 16:9): two rows along the top edge and two
 // along the bottom edge, in the bands the level cameras leave free of nodes. The HUD script
 // writes every text.
 void PlaceHud(Space* space) {
+  MakeScreenCamera(space);
   const float left = -8.5f, right = 8.5f, top = 4.6f, second = 4.15f;
   const Vector2D large{0.17f, 0.17f, 0.0f}, small{0.12f, 0.12f, 0.0f};
   AddText(Place(space, "Level", {left, top, 1.0f}, large, 6), "LEVEL", 0);
@@ -153,6 +171,7 @@ void PlaceHud(Space* space) {
 
 // ---- The victory screen: the script fills in the totals.
 void PlaceVictory(Space* space) {
+  MakeScreenCamera(space);
   AddBackdrop(space);
   AddText(Place(space, "Title", {0.0f, 3.0f, 1.0f}, {0.6f, 0.6f, 0.0f}, 3), "NETWORK CLEARED");
   const char* lines[] = {"Turns", "Credits", "Found"};
@@ -193,6 +212,7 @@ ParticleEmitter* AddEmitter(Space* space, const char* name, Vector2D at, const c
 }
 
 void PlaceParticleDemo(Space* space) {
+  MakeScreenCamera(space);
   ParticleEmitter* ring = AddEmitter(space, "Ring", {-4.5f, 0.5f, 1.0f}, "Spark");
   ring->EmitterSize = {1.6f, 1.6f};
   ring->CenterEmpty = {1.1f, 1.1f};
@@ -255,6 +275,7 @@ int main(int argc, char** argv) {
   RegisterAllTypes();
   Engine engine;
   Space* splash = engine.CreateSpace("Main");
+  MakeScreenCamera(splash);
   GameObject* logo = Place(splash, "Logo", {0.0f, 1.0f, 1.0f}, {4.0f, 4.0f, 0.0f}, 1);
   auto* sprite = static_cast<Sprite*>(logo->AddComponent("Sprite"));
   sprite->source_.filename_ = "Graphics\\Art\\kelvo_logo.png";
@@ -277,6 +298,11 @@ int main(int argc, char** argv) {
 
   Space* demo = engine.CreateSpace("Demo");
   bool ok = SaveParticleArchetypes(demo);
+  // The cursor's space is made by a script, which gives it this camera.
+  bool saved = SaveArchetype(MakeScreenCamera(demo), "ScreenCamera");
+  std::printf("%s Archetypes/ScreenCamera.archetype\n", saved ? "wrote" : "FAILED to write");
+  ok = saved && ok;
+  demo->Clear();
   PlaceParticleDemo(demo);
 
   ok = Save(splash, "Node Levels\\splash_KelvoLogo.level") && ok;

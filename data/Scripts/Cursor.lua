@@ -3,10 +3,10 @@
 -- never see it.
 local S = dofile("Scripts/lib/Screens.lua")
 local C = dofile("Scripts/lib/Cursor.lua")
+local connections = dofile("Scripts/lib/Connections.lua").For(this)
 
 function Initialize()
-  Events.GlobalLuaConnect("MouseMoved", this, "OnMouseMoved")
-  Events.GlobalLuaConnect("WindowResized", this, "OnWindowResized")
+  connections:Connect({ "MouseMoved", "WindowResized" })
 end
 
 -- Puts the arrow's tip (the image's top-left corner) on window pixel px, py.
@@ -35,4 +35,5 @@ function OnWindowResized(event)
 end
 
 function Shutdown()
+  connections:DropAll()
 end

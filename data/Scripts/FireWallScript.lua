@@ -5,11 +5,14 @@ local R = dofile("Scripts/lib/GameRules.lua")
 local fading = nil -- seconds into the fade, or nil
 local FadeTime = 0.3
 
+local connections = dofile("Scripts/lib/Connections.lua").For(this)
+
 function Initialize()
-  Events.GlobalLuaConnect("LogicUpdate", this, "OnUpdate")
+  connections:Connect("LogicUpdate", "OnUpdate")
 end
 
 function Shutdown()
+  connections:DropAll()
   fading = nil
 end
 

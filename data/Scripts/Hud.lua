@@ -13,11 +13,11 @@ local KeySlots = 4 -- key icons "Key1".."Key4", one per key type held
 local visible = nil
 local levelSeen = nil
 
+local connections = dofile("Scripts/lib/Connections.lua").For(this)
+
 function Initialize()
-  for _, name in ipairs({ "LogicUpdate", "KeyIsTriggered", "ControllerButtonDown", "FocusLost", "FocusGained",
-    "WindowResized" }) do
-    Events.GlobalLuaConnect(name, this, "On" .. name)
-  end
+  connections:Connect({ "LogicUpdate", "KeyIsTriggered", "ControllerButtonDown", "FocusLost", "FocusGained",
+    "WindowResized" })
   P.Get()
 end
 
@@ -144,4 +144,5 @@ function OnWindowResized(event)
 end
 
 function Shutdown()
+  connections:DropAll()
 end

@@ -41,11 +41,11 @@ local function Build()
   this.Levels = count
 end
 
+local connections = dofile("Scripts/lib/Connections.lua").For(this)
+
 function Initialize()
-  for _, name in ipairs({ "KeyIsTriggered", "MouseIsTriggered", "ControllerButtonDown", "WindowResized",
-    "AllObjectsCreated" }) do
-    Events.GlobalLuaConnect(name, this, "On" .. name)
-  end
+  connections:Connect({ "KeyIsTriggered", "MouseIsTriggered", "ControllerButtonDown", "WindowResized",
+    "AllObjectsCreated" })
   S.EnsureHud()
 end
 
@@ -143,4 +143,5 @@ function OnMouseIsTriggered(event)
 end
 
 function Shutdown()
+  connections:DropAll()
 end

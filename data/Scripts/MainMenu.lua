@@ -14,11 +14,11 @@ end, {
 })
 local chosen = false
 
+local connections = dofile("Scripts/lib/Connections.lua").For(this)
+
 function Initialize()
-  for _, name in ipairs({ "KeyIsTriggered", "MouseIsTriggered", "ControllerButtonDown", "WindowResized",
-    "AllObjectsCreated" }) do
-    Events.GlobalLuaConnect(name, this, "On" .. name)
-  end
+  connections:Connect({ "KeyIsTriggered", "MouseIsTriggered", "ControllerButtonDown", "WindowResized",
+    "AllObjectsCreated" })
   P.Get()
   S.EnsureHud()
   -- The run may start here rather than on the splash; the cursor is made once either way.
@@ -85,4 +85,5 @@ function OnMouseIsTriggered(event)
 end
 
 function Shutdown()
+  connections:DropAll()
 end

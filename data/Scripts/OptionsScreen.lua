@@ -17,11 +17,11 @@ end, {
   { action = "back" },
 }, { hitWidth = 5 })
 
+local connections = dofile("Scripts/lib/Connections.lua").For(this)
+
 function Initialize()
-  for _, name in ipairs({ "KeyIsTriggered", "MouseIsTriggered", "ControllerButtonDown", "WindowResized",
-    "AllObjectsCreated", "LogicUpdate" }) do
-    Events.GlobalLuaConnect(name, this, "On" .. name)
-  end
+  connections:Connect({ "KeyIsTriggered", "MouseIsTriggered", "ControllerButtonDown", "WindowResized",
+    "AllObjectsCreated", "LogicUpdate" })
   S.EnsureHud()
 end
 
@@ -156,4 +156,5 @@ function OnMouseIsTriggered(event)
 end
 
 function Shutdown()
+  connections:DropAll()
 end

@@ -10,7 +10,11 @@ local revealed = 0 -- turns the ping arrow stays shown
 local arrow = nil -- the arrow object, made on the first ping
 local moving = false -- a step is being animated; the arrow waits for its end
 
-function Initialize() end
+function Initialize()
+  -- After a hot reload the level is already running: ask the turn controller for it again.
+  local controller = this.Space and this.Space:GetObjectByName("TurnController")
+  R.Call(controller and controller.TurnController, "Rejoin")
+end
 
 function Shutdown()
   level = nil

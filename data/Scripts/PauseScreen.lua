@@ -13,11 +13,11 @@ end, {
 })
 local shown = false
 
+local connections = dofile("Scripts/lib/Connections.lua").For(this)
+
 function Initialize()
-  for _, name in ipairs({ "KeyIsTriggered", "MouseIsTriggered", "ControllerButtonDown", "WindowResized",
-    "AllObjectsCreated", "LogicUpdate" }) do
-    Events.GlobalLuaConnect(name, this, "On" .. name)
-  end
+  connections:Connect({ "KeyIsTriggered", "MouseIsTriggered", "ControllerButtonDown", "WindowResized",
+    "AllObjectsCreated", "LogicUpdate" })
 end
 
 local function Show()
@@ -113,4 +113,5 @@ function OnMouseIsTriggered(event)
 end
 
 function Shutdown()
+  connections:DropAll()
 end

@@ -18,16 +18,20 @@ local stickArmed = true
 local StickPress = 20000 -- axis value that counts as a push of the left stick
 local StickRelease = 8000
 
+local connections = dofile("Scripts/lib/Connections.lua").For(this)
+
 function Initialize()
-  for _, name in ipairs({ "KeyIsTriggered", "KeyIsReleased", "MouseIsTriggered", "ControllerButtonDown",
-    "ControllerButtonUp", "ControllerAxisMoved", "ControllerRemoved", "WindowResized", "LogicUpdate" }) do
-    Events.GlobalLuaConnect(name, this, "On" .. name)
-  end
+  connections:Connect({ "KeyIsTriggered", "KeyIsReleased", "MouseIsTriggered", "ControllerButtonDown",
+    "ControllerButtonUp", "ControllerAxisMoved", "ControllerRemoved", "WindowResized", "LogicUpdate" })
   C.Ensure()
+  -- After a hot reload the level is already running: ask the turn controller for it again.
+  local controller = this.Space and this.Space:GetObjectByName("TurnController")
+  R.Call(controller and controller.TurnController, "Rejoin")
 end
 
 -- Called once per event connection when the level goes away.
 function Shutdown()
+  connections:DropAll()
   if siphonHeld ~= nil then
     siphonHeld = nil
     Sounds.SiphonSoundEnd()

@@ -8,11 +8,11 @@ local FadeIn, Hold, FadeOut = 1.0, 1.2, 1.0
 local t = 0
 local leaving = false
 
+local connections = dofile("Scripts/lib/Connections.lua").For(this)
+
 function Initialize()
-  for _, name in ipairs({ "KeyIsTriggered", "MouseIsTriggered", "ControllerButtonDown" }) do
-    Events.GlobalLuaConnect(name, this, "OnSkip")
-  end
-  Events.GlobalLuaConnect("LogicUpdate", this, "OnLogicUpdate")
+  connections:Connect({ "KeyIsTriggered", "MouseIsTriggered", "ControllerButtonDown" }, "OnSkip")
+  connections:Connect("LogicUpdate")
   SetAlpha(0)
   P.Get()
   S.EnsureHud()
@@ -61,4 +61,5 @@ function OnLogicUpdate(update)
 end
 
 function Shutdown()
+  connections:DropAll()
 end

@@ -16,10 +16,17 @@ local keys = {}
 local refusal = ""
 local listeners = {}
 
+local connections = dofile("Scripts/lib/Connections.lua").For(this)
+
 function Initialize()
-  Events.GlobalLuaConnect("AllObjectsCreated", this, "OnLevelLoaded")
-  Events.GlobalLuaConnect("LogicUpdate", this, "OnUpdate")
+  connections:Connect("AllObjectsCreated", "OnLevelLoaded")
+  connections:Connect("LogicUpdate", "OnUpdate")
   dofile("Scripts/lib/Screens.lua").EnsureHud() -- the HUD shows what this publishes
+  -- What this component published outlives a hot reload of the script, but the level's state
+  -- in the old copy does not: start the level again rather than wait for a load that is over.
+  if this.LevelFile ~= nil and this.Space then
+    this.Space:RestartLevel()
+  end
 end
 
 -- The pause screen's own flag is set at once; the engine's pause flag follows a frame later.
@@ -30,6 +37,7 @@ end
 -- Called once per event connection when the level goes away: forget every piece, so nothing
 -- touches the objects of the old level again.
 function Shutdown()
+  connections:DropAll()
   phase = "gone"
   level = nil
   queued = nil
@@ -297,6 +305,17 @@ end
 
 -- Another script (the HUD) asks to be told of Ping, Siphon, EndPlayerTurn and PlayerFound:
 -- its functions OnPing, OnSiphon, OnEndPlayerTurn and OnPlayerFound get the event.
+-- A piece's script, hot-reloaded in the middle of the level, asks for the level again.
+function Rejoin()
+  if level == nil or phase == "gone" then
+    return
+  end
+  R.Call(level.player.script, "Setup", level, level.player)
+  for _, patrol in ipairs(level.patrols) do
+    R.Call(patrol.script, "Setup", level, patrol)
+  end
+end
+
 function Listen(component)
   listeners[#listeners + 1] = component
 end

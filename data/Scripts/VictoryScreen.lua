@@ -2,11 +2,11 @@
 -- "game complete" once, and any key, click or controller button returns to the main menu.
 local leaving = false
 
+local connections = dofile("Scripts/lib/Connections.lua").For(this)
+
 function Initialize()
-  for _, name in ipairs({ "KeyIsTriggered", "MouseIsTriggered", "ControllerButtonDown" }) do
-    Events.GlobalLuaConnect(name, this, "OnAny")
-  end
-  Events.GlobalLuaConnect("AllObjectsCreated", this, "OnShown")
+  connections:Connect({ "KeyIsTriggered", "MouseIsTriggered", "ControllerButtonDown" }, "OnAny")
+  connections:Connect("AllObjectsCreated", "OnShown")
 end
 
 local function SetText(name, text)
@@ -32,4 +32,5 @@ function OnAny(event)
 end
 
 function Shutdown()
+  connections:DropAll()
 end

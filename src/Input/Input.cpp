@@ -420,6 +420,13 @@ int32_t MouseY() {
   return state.mouseY;
 }
 
+void WindowSize(int32_t& width, int32_t& height) {
+  width = height = 0;
+  GraphicsEngine* graphics = GraphicsEngine::ms_Singleton;
+  if (graphics && graphics->window)
+    SDL_GetWindowSize(graphics->window, &width, &height);
+}
+
 bool ControllerConnected() {
   return state.controller != nullptr;
 }

@@ -54,6 +54,10 @@ bool IsUpForMouse(uint8_t code);
 
 int32_t MouseX();
 int32_t MouseY();
+// The game window's size in the units of the mouse position, read from the window itself, so
+// it is right from the first frame (whatever size the window manager or full screen gave it)
+// and not only after a resize event. 0, 0 without a window.
+void WindowSize(int32_t& width, int32_t& height);
 
 // True while a game controller is open.
 bool ControllerConnected();

@@ -39,6 +39,16 @@ int32_t MouseX() {
 int32_t MouseY() {
   return Input::MouseY();
 }
+int32_t WindowWidth() {
+  int32_t width = 0, height = 0;
+  Input::WindowSize(width, height);
+  return width;
+}
+int32_t WindowHeight() {
+  int32_t width = 0, height = 0;
+  Input::WindowSize(width, height);
+  return height;
+}
 bool ControllerConnected() {
   return Input::ControllerConnected();
 }
@@ -323,6 +333,10 @@ void BindInput(lua_State* L) {
       .Doc("The pointer's last x in window pixels from the left.")
       .Function("MouseY", &MouseY)
       .Doc("The pointer's last y in window pixels from the top.")
+      .Function("WindowWidth", &WindowWidth)
+      .Doc("The window's width in the pixels of `MouseX` (0 without a window).")
+      .Function("WindowHeight", &WindowHeight)
+      .Doc("The window's height in the pixels of `MouseY` (0 without a window).")
       .Function("SimpleVibrate", &SimpleVibrate)
       .Doc("(strength 0..1, milliseconds): rumbles the controller; nothing without one.")
       .Function("ControllerConnected", &ControllerConnected)

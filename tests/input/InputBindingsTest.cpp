@@ -9,6 +9,7 @@
 #include "Input/Input.h"
 #include "Objects/Events.h"
 #include "Scripting/LuaEngine.h"
+#include "Systems/GraphicsEngine.h"
 #include "input/InputFixture.h"
 
 namespace {
@@ -195,4 +196,21 @@ TEST_F(InputScriptTest, EventClassesConstructAndCarryTheirFields) {
   lb::PushCopy<KeyIsTriggered>(L, key);
   lua_setglobal(L, "pressed");
   EXPECT_EQ(Run("return pressed.Key == Keys.LShift"), "true");
+}
+
+// Clicks are mapped with the window's own size, whatever it started at and before any resize
+// event: the size is read from the window, not remembered from events.
+TEST_F(InputScriptTest, WindowSizeIsReadFromTheWindowItself) {
+  EXPECT_EQ(Run("return Input.WindowWidth() .. 'x' .. Input.WindowHeight()"), "0x0");
+  VANTIX_NEED_DISPLAY(SDL_InitSubSystem(SDL_INIT_VIDEO) == 0,
+                      "SDL video cannot start: " << SDL_GetError());
+  GraphicsEngine graphics("VANTIX");
+  graphics.window = SDL_CreateWindow("size", 0, 0, 640, 400, SDL_WINDOW_HIDDEN);
+  ASSERT_NE(graphics.window, nullptr) << SDL_GetError();
+  EXPECT_EQ(Run("return Input.WindowWidth() .. 'x' .. Input.WindowHeight()"), "640x400");
+  SDL_SetWindowSize(graphics.window, 800, 500);
+  EXPECT_EQ(Run("return Input.WindowWidth() .. 'x' .. Input.WindowHeight()"), "800x500");
+  SDL_DestroyWindow(graphics.window);
+  graphics.window = nullptr;
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }

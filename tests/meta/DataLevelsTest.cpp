@@ -5,6 +5,7 @@
 #include "Graphics/Font.h"
 #include "Graphics/Sprite.h"
 #include "Meta/File.h"
+#include "Objects/Camera.h"
 #include "Objects/Transform.h"
 #include "meta/MetaFixture.h"
 
@@ -21,7 +22,13 @@ TEST_F(MetaTest, SplashLevelHasTheLogoAndTheTitle) {
   space->LoadLevel(Engine::kSplashLevel);
   EXPECT_EQ(CheckFailureCount(), 0);
   EXPECT_EQ(space->LevelName, "splash_KelvoLogo.level");
-  ASSERT_EQ(space->objects.size(), 2u);
+  ASSERT_EQ(space->objects.size(), 3u);
+  // The screens' own 16:9 view, so the splash is letter-boxed on any screen.
+  GameObject* view = space->GetObjectByName("Camera");
+  ASSERT_NE(view, nullptr);
+  ASSERT_NE(view->Get<Camera>("Camera"), nullptr);
+  EXPECT_FLOAT_EQ(view->Get<Camera>("Camera")->width_ / view->Get<Camera>("Camera")->height_,
+                  16.0f / 9.0f);
 
   GameObject* logo = space->GetObjectByName("Logo");
   ASSERT_NE(logo, nullptr);

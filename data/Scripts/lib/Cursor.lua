@@ -1,15 +1,21 @@
 -- The game's own mouse cursor (the system cursor is hidden for the whole run): one object in a
 -- space of its own, so it outlives the level changes of the "Main" space and shows over the
--- splash, the menus, the levels and the pause screen alike. Also keeps the window size the
--- cursor last heard of, for scripts that map clicks and start after the last resize.
+-- splash, the menus, the levels and the pause screen alike. Also gives the window size that
+-- clicks are mapped with.
 local C = {}
 
 C.SpaceName = "Cursor"
 C.Size = 0.45 -- world units of the 10-unit-high default view: about 32 pixels at 720 lines
 C.Layer = 9 -- the top draw layer
 
--- The window size in pixels as the last "WindowResized" gave it (1280 x 720 before any).
+-- The window size in pixels: the window's own, which is right from the first frame (a window
+-- that opens full screen on a desktop of another size hears no resize); without a window, as
+-- the last "WindowResized" gave it, else 1280 x 720.
 function C.WindowSize()
+  local w, h = Input.WindowWidth(), Input.WindowHeight()
+  if w > 0 and h > 0 then
+    return w, h
+  end
   local size = _G.VantixWindow
   if size then
     return size.w, size.h
@@ -28,6 +34,13 @@ function C.Ensure()
     return nil
   end
   space.Active = true -- a space a script makes is inactive from the end of its first frame
+  if space:GetObjectByName("Camera") == nil then
+    -- The view of the screens (10 units high, 16:9), letter-boxed in any window like the level.
+    local camera = space:CreateArchetypeInstance("ScreenCamera")
+    if camera then
+      camera.Name = "Camera" -- made once, even if the archetype cannot be read
+    end
+  end
   local cursor = space:GetObjectByName("Cursor")
   if cursor == nil then
     cursor = space:CreateEmptyObject()

@@ -2,6 +2,7 @@
 -- 16:9, centred on 0, 0), the level order, a vertical menu over a screen's "Item<n>" objects,
 -- the HUD level, and opening and closing the pause screen.
 local S = {}
+local C = dofile("Scripts/lib/Cursor.lua")
 
 S.ViewHeight = 10
 S.Aspect = 16 / 9
@@ -9,17 +10,13 @@ S.HudLevel = "Hud.level"
 S.PauseLevel = "Paused.level"
 S.MenuLevel = "MainMenu.level"
 
--- The window's size, shared by every screen (whichever saw the last resize).
+-- The window's size (see Cursor.lua).
 function S.WindowSize()
-  local w = _G.VantixWindow
-  if w then
-    return w.w, w.h
-  end
-  return 1280, 720
+  return C.WindowSize()
 end
 
 function S.OnWindowResized(event)
-  _G.VantixWindow = { w = event.XDim, h = event.YDim }
+  C.SetWindowSize(event.XDim, event.YDim)
 end
 
 function S.ToWorld(px, py, windowW, windowH)
