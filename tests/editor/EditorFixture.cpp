@@ -140,6 +140,15 @@ void EditorTest::SetUp() {
   engine->Initialize();
   testing::internal::GetCapturedStderr();
   ownWindow = SDL_GetWindowID(graphics->window);
+  // On a loaded machine the window can still be on its way to the screen when the first frame
+  // is drawn; wait (a little) until the server has mapped it.
+  for (int waited = 0; waited < 200; ++waited) {
+    SDL_PumpEvents();
+    Uint32 flags = SDL_GetWindowFlags(graphics->window);
+    if ((flags & SDL_WINDOW_SHOWN) && !(flags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)))
+      break;
+    SDL_Delay(10);
+  }
   SDL_SetEventFilter(KeepPushedEvents, nullptr);
   main = engine->GetSpace("Main");
   main->m_Active = main->nextActive = true;
