@@ -188,40 +188,51 @@ Decoding::Decoding(const std::string& list, unsigned threadCount, bool finisherD
   if (!in)
     return;
   opened = true;
+
+  // The workers start before the list is read: starting a thread and first touching its memory
+  // cost about as much as parsing and sizing a short list, and now happen meanwhile. They wait
+  // for the order below before taking any image.
+  if (threads > 1) {
+    unsigned count = finisherDecodes ? threads - 1 : threads;
+    kept = std::vector<ImageDecoder::Arena>(count + 1);
+    scratch = std::vector<ImageDecoder::Arena>(count + 1);
+    workers.reserve(count);
+    for (unsigned i = 0; i < count; ++i) {
+      try {
+        workers.emplace_back(&Decoding::Work, this, i, true);
+      } catch (const std::system_error&) {
+        break; // the finishing thread decodes what no worker took
+      }
+    }
+  }
+
   std::stringstream text;
   text << in.rdbuf();
   entries = Parse(listPath, text.str());
-  if (threads <= 1)
-    return;
-
-  records.resize(entries.size());
-  std::vector<uintmax_t> sizes(entries.size());
-  for (size_t i = 0; i < entries.size(); ++i) {
-    records[i].texture = entries[i].texture;
-    records[i].widthFromImage = entries[i].widthFromImage;
-    std::error_code ec;
-    sizes[i] = std::filesystem::file_size(HostPath(entries[i].texture.filename_), ec);
-    if (ec)
-      sizes[i] = 0;
-    order.push_back(i);
-  }
-  // The largest first, so that no large image is left to one worker at the end.
-  std::stable_sort(order.begin(), order.end(),
-                   [&](size_t a, size_t b) { return sizes[a] > sizes[b]; });
-
-  unsigned count = finisherDecodes ? threads - 1 : threads;
-  kept = std::vector<ImageDecoder::Arena>(count + 1);
-  workers.reserve(count);
-  for (unsigned i = 0; i < count; ++i) {
-    try {
-      workers.emplace_back(&Decoding::Work, this, std::ref(kept[i]));
-    } catch (const std::system_error&) {
-      break; // the finishing thread decodes what no worker took
+  if (threads > 1) {
+    records.resize(entries.size());
+    std::vector<uintmax_t> sizes(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+      records[i].texture = entries[i].texture;
+      records[i].widthFromImage = entries[i].widthFromImage;
+      std::error_code ec;
+      sizes[i] = std::filesystem::file_size(HostPath(entries[i].texture.filename_), ec);
+      if (ec)
+        sizes[i] = 0;
+      order.push_back(i);
     }
+    // The largest first, so that no large image is left to one worker at the end.
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return sizes[a] > sizes[b]; });
   }
+  ready.store(true, std::memory_order_release);
+  ready.notify_all();
 }
 
 Decoding::~Decoding() {
+  // A list that failed to parse part-way still lets the workers go.
+  ready.store(true, std::memory_order_release);
+  ready.notify_all();
   Join();
 }
 
@@ -232,16 +243,19 @@ void Decoding::Join() {
   workers.clear();
 }
 
-void Decoding::Work(ImageDecoder::Arena& into) {
-  ImageDecoder::Arena scratch;
-  scratch.Borrow(into, kScratchStart);
+void Decoding::Work(size_t slot, bool wait) {
+  ImageDecoder::Arena& into = kept[slot];
+  ImageDecoder::Arena& own = scratch[slot];
+  own.Borrow(into, kScratchStart);
+  if (wait)
+    ready.wait(false, std::memory_order_acquire);
   for (;;) {
     size_t at = next.fetch_add(1, std::memory_order_relaxed);
     if (at >= order.size())
       return;
     TextureRecord& record = records[order[at]];
-    scratch.Reset();
-    ImageDecoder::Image image = ImageDecoder::DecodeFile(scratch, record.texture.filename_, &into);
+    own.Reset();
+    ImageDecoder::Image image = ImageDecoder::DecodeFile(own, record.texture.filename_, &into);
     if (!image.pixels) {
       record.problem = ImageDecoder::Describe(image);
       continue;
@@ -285,7 +299,7 @@ bool Decoding::Finish(Table& table, std::vector<std::string>& names, const Uploa
     return true;
   }
 
-  Work(kept.back());
+  Work(kept.size() - 1, false);
   Join();
   for (size_t i = 0; i < entries.size(); ++i) {
     TextureRecord& record = table[entries[i].name];

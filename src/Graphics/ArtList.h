@@ -77,8 +77,9 @@ public:
   bool Finish(Table& table, std::vector<std::string>& names, const Upload& upload);
 
 private:
-  // Decodes records from the shared cursor until none is left; pixels go to `kept`.
-  void Work(ImageDecoder::Arena& kept);
+  // Decodes records from the shared cursor until none is left, in the arenas of `slot`; pixels
+  // go to its kept arena. A worker first waits for the order to be ready.
+  void Work(size_t slot, bool wait);
   void Join();
 
   std::string listPath;
@@ -89,7 +90,10 @@ private:
   std::vector<TextureRecord> records; // list order; sized once, so workers may hold on to them
   std::vector<size_t> order;          // indices of `records`, largest file first
   std::atomic<size_t> next{0};
-  std::vector<ImageDecoder::Arena> kept; // one per worker, the last for the finishing thread
+  std::atomic<bool> ready{false}; // records and order are filled in
+  // One of each per worker, the last for the finishing thread.
+  std::vector<ImageDecoder::Arena> kept;
+  std::vector<ImageDecoder::Arena> scratch;
   std::vector<std::thread> workers;
 };
 

@@ -203,3 +203,19 @@ TEST(ArtLoad, DecodingStartedEarlyFinishesLikeALoad) {
   // Abandoned without finishing: the workers are joined and their memory returned.
   { ArtList::Decoding unfinished(ArtList::kListPath, 2); }
 }
+
+TEST(ArtLoad, WorkersStartedBeforeTheListIsReadEndWhenItListsNoImage) {
+  ScratchDir dir;
+  std::filesystem::create_directories("Graphics/Art");
+  // Only lines that are reported and skipped: the workers wait for an order with nothing in it.
+  dir.Write("Graphics/Art/sahatmftu.txt", "one two\n\nthree\n");
+  for (unsigned threads : {2u, 4u}) {
+    Loaded loaded;
+    EXPECT_TRUE(ArtList::Load(ArtList::kListPath, threads, loaded.table, loaded.names, nullptr));
+    EXPECT_TRUE(loaded.names.empty());
+    ArtList::Decoding decoding(ArtList::kListPath, threads);
+    Loaded later;
+    EXPECT_TRUE(decoding.Finish(later.table, later.names, nullptr));
+    EXPECT_TRUE(later.table.empty());
+  }
+}
