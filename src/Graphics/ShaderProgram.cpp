@@ -25,40 +25,44 @@ void ReportFatal(const std::string& message) {
     Engine::ms_Singleton->quit = true;
 }
 
-namespace {
-// Reads the file line by line, each line followed by "\n". False when it cannot be opened.
-bool ReadSource(const std::string& path, std::string& source) {
+ShaderFileResult CompileShaderFile(unsigned shader, const std::string& path, std::string& log) {
+  // Read line by line, each line followed by "\n", whatever the file's own line endings.
   std::ifstream in(HostPath(path));
-  if (!in) {
-    std::perror(path.c_str());
-    ReportFatal("failed to open " + path);
-    return false;
-  }
-  std::string line;
+  if (!in)
+    return ShaderFileResult::CannotOpen;
+  std::string source, line;
   while (std::getline(in, line))
     source += line + "\n";
-  return true;
-}
-
-// Compiles one shader from its file; deletes it and clears the name on failure.
-bool Compile(unsigned& shader, const std::string& path) {
-  if (!shader)
-    return false;
-  std::string source;
-  if (!ReadSource(path, source))
-    return false;
   const char* text = source.c_str();
   glShaderSource(shader, 1, &text, nullptr);
   glCompileShader(shader);
   GLint ok = GL_FALSE;
   glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
   if (ok)
+    return ShaderFileResult::Compiled;
+  char info[512] = {};
+  glGetShaderInfoLog(shader, sizeof info, nullptr, info);
+  log = info;
+  return ShaderFileResult::DoesNotCompile;
+}
+
+namespace {
+// Compiles one shader from its file; deletes it and clears the name on failure.
+bool Compile(unsigned& shader, const std::string& path) {
+  if (!shader)
+    return false;
+  std::string log;
+  ShaderFileResult result = CompileShaderFile(shader, path, log);
+  if (result == ShaderFileResult::Compiled)
     return true;
-  char log[512] = {};
-  glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+  if (result == ShaderFileResult::CannotOpen) {
+    std::perror(path.c_str());
+    ReportFatal("failed to open " + path);
+    return false;
+  }
   glDeleteShader(shader);
   shader = 0;
-  std::printf("%s\n", log);
+  std::printf("%s\n", log.c_str());
   ReportFatal("Shader " + path + " failed to compile");
   return false;
 }

@@ -16,6 +16,11 @@ struct ShaderProgram {
   void Release();
 };
 
+// One shader file compiled into `shader` (a name from glCreateShader), without reporting:
+// the callers word their own failures. On DoesNotCompile `log` holds the compiler's log.
+enum class ShaderFileResult { Compiled, CannotOpen, DoesNotCompile };
+ShaderFileResult CompileShaderFile(unsigned shader, const std::string& path, std::string& log);
+
 // Start-up failure of the shaders: prints the message and "press any key to quit", waits for
 // one line of input and asks the engine to quit. Reaching the end of the input counts as the
 // key, so a closed standard input never blocks.

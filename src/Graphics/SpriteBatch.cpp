@@ -3,7 +3,6 @@
 
 #include <GL/glew.h>
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 #include <utility>
 
@@ -11,7 +10,6 @@
 #include "Graphics/GLContext.h"
 #include "Graphics/Sprite.h"
 #include "Utilities/Check.h"
-#include "Utilities/Paths.h"
 
 namespace {
 // Errors met while batching are the sprites' own draw failing, so they name its file.
@@ -19,26 +17,19 @@ const char* kSpriteModule = "Graphics\\Sprite.cpp";
 const char* kModule = "Graphics\\SpriteBatch";
 
 unsigned CompileQuietly(GLenum kind, const std::string& path, std::string& problem) {
-  std::ifstream in(HostPath(path));
-  if (!in) {
-    problem = path + ": the file cannot be opened";
-    return 0;
-  }
-  std::string source, line;
-  while (std::getline(in, line))
-    source += line + "\n";
   unsigned shader = glCreateShader(kind);
-  const char* text = source.c_str();
-  glShaderSource(shader, 1, &text, nullptr);
-  glCompileShader(shader);
-  GLint ok = GL_FALSE;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (ok)
+  std::string log;
+  switch (CompileShaderFile(shader, path, log)) {
+  case ShaderFileResult::Compiled:
     return shader;
-  char log[512] = {};
-  glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+  case ShaderFileResult::CannotOpen:
+    problem = path + ": the file cannot be opened";
+    break;
+  case ShaderFileResult::DoesNotCompile:
+    problem = path + " does not compile: " + log;
+    break;
+  }
   glDeleteShader(shader);
-  problem = path + " does not compile: " + log;
   return 0;
 }
 
