@@ -34,6 +34,7 @@ TEST_F(WalkthroughTest, EveryLevelIsWonInExactlyParTurnsAndFoundByWalkingIntoAPa
     SCOPED_TRACE(entry.file);
     Load(entry.file);
     levels::Solution solution = Solve();
+    bool patrols = !main->GetObjectsByName("Patrol").empty();
     ASSERT_TRUE(solution.solved);
     EXPECT_EQ(solution.par, entry.par) << "the stored par differs from the solver's";
     EXPECT_EQ(StateInt("Par"), entry.par) << "the game shows the checker's par";
@@ -45,15 +46,31 @@ TEST_F(WalkthroughTest, EveryLevelIsWonInExactlyParTurnsAndFoundByWalkingIntoAPa
     std::string won = "level won " + entry.file + " turns=" + std::to_string(entry.par);
     EXPECT_NE(std::find(log.begin(), log.end(), won), log.end())
         << "played: " << levels::Sequence(solution.win);
-    if (solution.foundReached) {
+    // The shortest way of being found, and the shortest that ends with the player's own move
+    // onto a patrol (found before the patrols step); every level with a patrol has one.
+    EXPECT_EQ(solution.walkInReached, patrols);
+    for (const std::vector<levels::Action>* found : {&solution.found, &solution.walkIn}) {
+      if (found->empty())
+        continue;
       Load(entry.file);
       ClearRecords();
-      PlaySequence(levels::Sequence(solution.found));
+      PlaySequence(levels::Sequence(*found));
       log = LogLines();
-      std::string found =
-          "level found " + entry.file + " turns=" + std::to_string(solution.found.size());
-      EXPECT_NE(std::find(log.begin(), log.end(), found), log.end())
-          << "played: " << levels::Sequence(solution.found);
+      std::string line = "level found " + entry.file + " turns=" + std::to_string(found->size());
+      EXPECT_NE(std::find(log.begin(), log.end(), line), log.end())
+          << "played: " << levels::Sequence(*found);
+    }
+    if (solution.walkInReached) {
+      // The scripts find the player on that last move itself: no patrol steps after it.
+      Load(entry.file);
+      std::vector<levels::Action> before(solution.walkIn.begin(), solution.walkIn.end() - 1);
+      PlaySequence(levels::Sequence(before));
+      ClearRecords();
+      PlaySequence(levels::Sequence({solution.walkIn.back()}));
+      std::vector<std::string> sounds = Sounds();
+      EXPECT_NE(std::find(sounds.begin(), sounds.end(), "PlaySound:death"), sounds.end());
+      EXPECT_EQ(std::find(sounds.begin(), sounds.end(), "PlaySound:enemymove"), sounds.end())
+          << "walking into a patrol is found before the patrols move";
     }
   }
 }

@@ -122,6 +122,8 @@ bool Report(const std::vector<CheckedLevel>& levels, const std::vector<ParEntry>
     out << level.file << ": win: " << Sequence(s.win) << '\n';
     if (s.foundReached)
       out << level.file << ": found: " << Sequence(s.found) << '\n';
+    if (s.walkInReached)
+      out << level.file << ": walk-in: " << Sequence(s.walkIn) << '\n';
     auto [it, fresh] = numbers.emplace(level.model.levelNum, level.file);
     if (!fresh)
       problem(level.file,

@@ -166,7 +166,7 @@ Outcome Rules::Apply(State& state, const Action& action, std::string* reason) co
     break;
   }
   if (PatrolOnPlayer(state))
-    return Outcome::kFound;
+    return Outcome::kWalkedIntoPatrol;
   if (model.nodes[static_cast<size_t>(state.player)].end)
     return Outcome::kWon;
   MovePatrols(state);
@@ -250,9 +250,14 @@ Solution Solve(const LevelModel& model, size_t stateLimit) {
         solution.win = path(index, action);
         solution.par = static_cast<int>(solution.win.size());
       }
-      if (outcome == Outcome::kFound && !solution.foundReached) {
+      bool walkedIn = outcome == Outcome::kWalkedIntoPatrol;
+      if ((outcome == Outcome::kFound || walkedIn) && !solution.foundReached) {
         solution.foundReached = true;
         solution.found = path(index, action);
+      }
+      if (walkedIn && !solution.walkInReached) {
+        solution.walkInReached = true;
+        solution.walkIn = path(index, action);
       }
       if (outcome != Outcome::kTurn)
         continue;
@@ -262,10 +267,12 @@ Solution Solve(const LevelModel& model, size_t stateLimit) {
       steps.push_back({index, action});
       queue.emplace_back(std::move(next), it->second);
     }
-    if (solution.solved && (solution.foundReached || !wantFound))
+    if (solution.solved && (solution.walkInReached || !wantFound))
       break;
     if (seen.size() > stateLimit) {
-      solution.error = "the search passed " + std::to_string(stateLimit) + " states";
+      // A level already won is sound; only the search for a walk into a patrol stops here.
+      if (!solution.solved)
+        solution.error = "the search passed " + std::to_string(stateLimit) + " states";
       break;
     }
   }

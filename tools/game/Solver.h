@@ -20,7 +20,9 @@ struct Action {
 std::string ActionName(const Action& action);
 bool ParseAction(const std::string& word, Action& action);
 
-enum class Outcome { kRefused, kTurn, kWon, kFound };
+// kWalkedIntoPatrol: the player's own move put it on a patrol's node (found before the patrols
+// step); kFound: a patrol stepped onto the player.
+enum class Outcome { kRefused, kTurn, kWon, kFound, kWalkedIntoPatrol };
 
 class Rules {
 public:
@@ -59,6 +61,8 @@ struct Solution {
   std::vector<Action> win;
   bool foundReached = false;
   std::vector<Action> found;
+  bool walkInReached = false; // the player can walk into a patrol
+  std::vector<Action> walkIn; // the shortest sequence that ends moving onto a patrol
   size_t states = 0;
   std::string error; // set when the search was cut short
 };
