@@ -113,25 +113,36 @@ local function NextLevel(levelNum)
   return nil
 end
 
--- The ids of the objects named "Node", in file order (the order the space lists them): the
--- script API has no way to read an object's id, and the Ping event carries one.
+-- The ids of the objects named "Node", in file order (the order the space lists them), and the
+-- link ids each one stores (links[i][d], d as in R.DirField): the script API has no way to
+-- read an object's id, the Ping event carries one, and a link to an id no object has reads as
+-- no link through the node's accessors.
 local function ReadNodeIds(file)
-  local ids = {}
+  local ids, links = {}, {}
   local f = io.open("Node Levels/" .. file, "r")
   if not f then
-    return ids
+    return ids, links
   end
-  local last = nil
+  local last, current = nil, nil
   for line in f:lines() do
     local id = line:match("^%s*m_Self int (%-?%d+)")
     if id then
-      last = tonumber(id)
+      last, current = tonumber(id), nil
     elseif last and line:match('^%s*m_Name std::string "Node"%s*$') then
       ids[#ids + 1] = last
+      current = {}
+      links[#ids] = current
+    elseif current then
+      local field, value = line:match("^%s*(%a+)ID int (%-?%d+)")
+      for d, name in ipairs(R.DirField) do
+        if field == name then
+          current[d] = tonumber(value)
+        end
+      end
     end
   end
   f:close()
-  return ids
+  return ids, links
 end
 
 ---------------------------------------------------------------------------------------------
@@ -159,7 +170,8 @@ local function Discover()
     controller = this,
   }
   local nodeObjects = space:GetObjectsByName("Node") or {}
-  local ids = ReadNodeIds(space.LevelName)
+  local ids, storedLinks = ReadNodeIds(space.LevelName)
+  local idsKnown = #ids == #nodeObjects
   for i, object in ipairs(nodeObjects) do
     local gameNode = object.GameNode
     if gameNode == nil then
@@ -170,7 +182,8 @@ local function Discover()
       object = object,
       node = gameNode,
       script = object.NodeScript,
-      id = (#ids == #nodeObjects) and ids[i] or i,
+      id = idsKnown and ids[i] or i,
+      stored = idsKnown and storedLinks[i] or {},
       x = x,
       y = y,
       next = {},
@@ -187,6 +200,10 @@ local function Discover()
     end
     for d = 1, 4 do
       local other = R.Neighbour(entry.node, d)
+      local stored = entry.stored[d]
+      if other == nil and stored ~= nil and stored >= 0 then
+        return nil, "node " .. entry.id .. " links " .. R.DirName[d] .. " to id " .. stored .. ", which no object has"
+      end
       if other ~= nil then
         local j = IndexOf(found.nodes, other)
         if j == nil then
