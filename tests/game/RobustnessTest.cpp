@@ -152,6 +152,12 @@ TEST_F(BrokenLevelTest, ALinkToAnIdNoObjectHas) {
   ExpectSkipped("node 10 links right to id 77, which no object has");
 }
 
+TEST_F(BrokenLevelTest, ALinkToAnIdNoObjectHasWithNothingLinkingBack) {
+  Break("UpID int -1", "UpID int 77"); // read by the accessor as no link
+  ExpectChecker("node 10 links up to id 77, which no object has");
+  ExpectSkipped("node 10 links up to id 77, which no object has");
+}
+
 TEST_F(BrokenLevelTest, AStartNodeThatIsNotPlain) {
   Break("EncryptionLayers int 0", "EncryptionLayers int 2");
   ExpectChecker("the player's start node 10 is not a plain node");
