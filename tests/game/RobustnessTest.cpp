@@ -63,6 +63,33 @@ TEST_F(RobustnessTest, ARestartDuringAnAnimationLeavesNoScriptOfTheOldLevelRunni
   EXPECT_EQ(StateInt("Turn"), 0);
 }
 
+TEST_F(RobustnessTest, ALevelChangeDuringAnAnimationLeavesNoScriptOfTheOldLevelRunning) {
+  MakeLevels({{"level01.txt", "level 1\ncredits 0\ngrid\nS-a-b-c-E\nend\nnode S start\n"
+                              "node E end\npatrol c left\n"},
+              {"level02.txt", "level 2\ncredits 0\ngrid\nS-E\nend\nnode S start\nnode E end\n"}});
+  StartEngine();
+  Load("Level02.level");
+  Frames(2);
+  size_t scripts = LuaComponent::LiveCount();
+  for (int frames : {3, 16}) { // the player's move, then the patrol's step
+    Load("Level01.level");
+    Frames(2);
+    ClearRecords();
+    testing::internal::CaptureStdout();
+    Tap(SDLK_RIGHT);
+    Frames(frames);
+    EXPECT_EQ(State("Phase"), "busy");
+    Eval("ctl.Space:ChangeLevel('Level02.level')");
+    Frames(30);
+    std::fflush(stdout);
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.find("Error"), std::string::npos) << out;
+    EXPECT_EQ(LevelName(), "Level02.level");
+    EXPECT_EQ(CountPrinted("level start Level02.level"), 1);
+    EXPECT_EQ(LuaComponent::LiveCount(), scripts) << "the old level's scripts are gone";
+  }
+}
+
 TEST_F(RobustnessTest, TheEngineShutsDownCleanlyInTheMiddleOfATurn) {
   LoadSource("level 1\ncredits 0\ngrid\nS-a-b-E\nend\nnode S start\nnode E end\npatrol b left\n");
   Tap(SDLK_RIGHT);
