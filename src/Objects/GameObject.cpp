@@ -33,7 +33,7 @@ BaseComponent* GameObject::AddComponent(const std::string& typeName) {
   return component;
 }
 
-BaseComponent* GameObject::GetComponent(const std::string& typeName) const {
+BaseComponent* GameObject::GetComponent(std::string_view typeName) const {
   auto it = components.find(typeName);
   return it == components.end() ? nullptr : it->second;
 }

@@ -1,6 +1,8 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class BaseComponent;
@@ -16,7 +18,9 @@ public:
   // Longest parent chain that walks up the hierarchy follow.
   static constexpr int kMaxDepth = 100000;
 
-  std::map<std::string, BaseComponent*> components;
+  // Looked up by any string type (std::less<>), so a literal name makes no temporary string.
+  using ComponentMap = std::map<std::string, BaseComponent*, std::less<>>;
+  ComponentMap components;
   std::map<std::string, LuaComponent*> luaComponents;
   std::vector<GameObject*> children;
   bool m_Active = false;
@@ -34,8 +38,8 @@ public:
   // one stays filed and is returned. Null when the type name is not a component type.
   BaseComponent* AddComponent(const std::string& typeName);
   // The component of that type, or null.
-  BaseComponent* GetComponent(const std::string& typeName) const;
-  template <class T> T* Get(const std::string& typeName) const {
+  BaseComponent* GetComponent(std::string_view typeName) const;
+  template <class T> T* Get(std::string_view typeName) const {
     return static_cast<T*>(GetComponent(typeName));
   }
   // Returns the component to its pool. False when the object has no component of that type.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Core/System.h"
+#include "Objects/GameObject.h"
 #include "Particles/ArchetypeCache.h"
 #include "Utilities/Singleton.h"
 
@@ -50,7 +51,7 @@ private:
   // filing it in the next particle allocates nothing; empty when its particle was gone).
   struct PooledTimer {
     ParticleTimer* timer;
-    std::map<std::string, BaseComponent*>::node_type filing;
+    GameObject::ComponentMap::node_type filing;
   };
 
   void AgeTimers(float dt, Space& space);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <stb_image_write.h>
 
 #include "Core/Engine.h"
@@ -24,9 +25,13 @@
 namespace {
 const char* kModule = "Systems\\GraphicsEngine.cpp";
 
-[[noreturn]] void FatalSdl(const char* message) {
+// An art decoding still under way at start-up is joined before exiting: its workers would
+// otherwise still be writing into memory that the exit is freeing.
+[[noreturn]] void FatalSdl(const char* message, std::optional<ArtList::Decoding>* art = nullptr) {
   std::printf("%s %s", message, SDL_GetError());
   std::fflush(stdout);
+  if (art)
+    art->reset();
   SDL_Quit();
   std::exit(1);
 }
@@ -76,10 +81,11 @@ GraphicsEngine::~GraphicsEngine() = default;
 void GraphicsEngine::Initialize() {
   name = "GraphicsEngine";
   // The images decode while the window and the context are made; only their upload needs GL.
-  ArtList::Decoding art(ArtList::kListPath, artThreads);
+  std::optional<ArtList::Decoding> art;
+  art.emplace(ArtList::kListPath, artThreads);
   if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK |
                SDL_INIT_HAPTIC | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS) < 0)
-    FatalSdl("SDL could not intialize! SDL_error:");
+    FatalSdl("SDL could not intialize! SDL_error:", &art);
 
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
@@ -91,7 +97,7 @@ void GraphicsEngine::Initialize() {
                             SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE |
                                 SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI);
   if (!window)
-    FatalSdl("Window could not be created! SDL_Error:");
+    FatalSdl("Window could not be created! SDL_Error:", &art);
   SDL_GetWindowSize(window, &windowWidth, &windowHeight);
 
   glContext = SDL_GL_CreateContext(window);
@@ -108,6 +114,7 @@ void GraphicsEngine::Initialize() {
   if (!glContext || glewStatus != GLEW_OK) {
     std::fprintf(stderr, "Failed to initialize GLEW");
     std::fflush(stderr);
+    art.reset();
     std::exit(-1);
   }
   // GLEW may leave an error behind on some drivers while probing extensions.
@@ -127,7 +134,7 @@ void GraphicsEngine::Initialize() {
   glClear(GL_COLOR_BUFFER_BIT);
   SDL_GL_SwapWindow(window);
 
-  LoadArt(art);
+  LoadArt(*art);
   spriteBatch.AddPages(textures);
 
   defaultCameras.clear();

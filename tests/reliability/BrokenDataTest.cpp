@@ -456,6 +456,26 @@ TEST_P(BrokenSound, ReportsTheFileWithoutCrashOrHang) {
   Check(GetParam());
 }
 
+// Without a usable video driver the game stops at start-up with SDL's reason, while the art
+// list may still be decoding on its workers: the exit waits for them and nothing crashes.
+TEST(StartUpFailure, NoVideoDriverExitsWithTheSdlMessage) {
+  ScratchDir scratch;
+  fs::path data = scratch.Path() / "data";
+  fs::copy(VANTIX_SOURCE_DIR "/data", data, fs::copy_options::recursive);
+  ProcessResult run = RunBounded({VANTIX_GAME}, data.string(),
+                                 {"SDL_VIDEODRIVER=no_such_driver", "ALSOFT_DRIVERS=null",
+                                  "ASAN_OPTIONS=detect_leaks=0:abort_on_error=0"},
+                                 20);
+  ASSERT_TRUE(run.started);
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(run.signal, 0) << run.output;
+  EXPECT_EQ(run.exitStatus, 1) << run.output;
+  EXPECT_NE(run.output.find("SDL could not intialize! SDL_error:"), std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.output.find("runtime error"), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find("AddressSanitizer"), std::string::npos) << run.output;
+}
+
 std::string CaseName(const testing::TestParamInfo<BrokenCase>& info) {
   return info.param.name;
 }
