@@ -1,12 +1,14 @@
 // The whole script API registers in the order of the script-API list, whatever the link order
-// of the modules that contribute to it.
+// of the modules that contribute to it; its classes compare and are collected as their kind needs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <lua.hpp>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "Binding/ApiRecord.h"
 #include "Binding/Binding.h"
 
 namespace {
@@ -72,6 +74,130 @@ TEST(ApiOrder, GlobalsAppearInTheOrderOfTheScriptApiList) {
                                    "Font", "Sounds"});
   EXPECT_EQ(observed.order, expected);
   lua_close(L);
+}
+
+// The recorder sees the rows as they are registered, so the order inside a section is checked
+// too: the global queries, the input events, the game's events and the key codes.
+TEST(ApiOrder, EveryRowInTheOrderOfTheList) {
+  lb::Recorder recorder;
+  lua_State* L = luaL_newstate();
+  lb::RegisterApi(L);
+  lua_close(L);
+  std::vector<std::string> globals;
+  std::vector<std::string> keys;
+  std::set<std::string> seen;
+  for (const lb::ApiRow& row : recorder.rows) {
+    if (row.owner.empty() && seen.insert(row.name).second)
+      globals.push_back(row.name);
+    if (row.owner == "Keys" && row.kind == lb::RowKind::Constant)
+      keys.push_back(row.name);
+  }
+  EXPECT_EQ(globals, (std::vector<std::string>{"LuaComponent",
+                                               "LogicUpdate",
+                                               "Coroutine",
+                                               "MakeCoroutine",
+                                               "Events",
+                                               "ReplayStuff",
+                                               "keyIsDown",
+                                               "keyIsNotDown",
+                                               "keyIsTriggered",
+                                               "keyIsUp",
+                                               "mouseIsDown",
+                                               "mouseIsNotDown",
+                                               "mouseIsTriggered",
+                                               "mouseIsUp",
+                                               "Keys",
+                                               "ControllerInput",
+                                               "KeyIsDown",
+                                               "KeyIsTriggered",
+                                               "KeyIsReleased",
+                                               "MouseIsDown",
+                                               "MouseIsTriggered",
+                                               "MouseIsReleased",
+                                               "MouseMoved",
+                                               "MouseWheel",
+                                               "ControllerAdded",
+                                               "ControllerRemoved",
+                                               "ControllerButtonDown",
+                                               "ControllerButtonUp",
+                                               "ControllerAxis",
+                                               "WindowResized",
+                                               "FocusLost",
+                                               "FocusGained",
+                                               "WindowClose",
+                                               "Input",
+                                               "GameObject",
+                                               "Space",
+                                               "Vector2D",
+                                               "RigidBody",
+                                               "CircleCollider",
+                                               "BoxCollider",
+                                               "Transform",
+                                               "Sprite",
+                                               "GameNode",
+                                               "Easing",
+                                               "EndPlayerTurn",
+                                               "PlayerFound",
+                                               "PatrolComponent",
+                                               "PlayerComponent",
+                                               "AllObjectsCreated",
+                                               "Siphon",
+                                               "Graphics",
+                                               "Ping",
+                                               "Engine",
+                                               "ParticleEmitter",
+                                               "SimpleEmitter",
+                                               "Font",
+                                               "Sounds"}));
+
+  std::vector<std::string> expectedKeys;
+  for (char c = 'A'; c <= 'Z'; ++c)
+    expectedKeys.push_back(std::string(1, c));
+  for (int f = 1; f <= 12; ++f)
+    expectedKeys.push_back("F" + std::to_string(f));
+  for (const char* name :
+       {"Zero",      "One",    "Two",         "Three",   "Four",      "Five",     "Six",
+        "Seven",     "Eight",  "Nine",        "Equals",  "Tilde",     "Multiply", "Add",
+        "Seperator", "Divide", "Subtract",    "Decimal", "Backspace", "Tab",      "Enter",
+        "LShift",    "RShift", "LCtrl",       "RCtrl",   "LAlt",      "RAlt",     "Escape",
+        "Space",     "PageUp", "PageDown",    "End",     "Home",      "Left",     "Up",
+        "Right",     "Down",   "PrintScreen", "Insert",  "Delete"})
+    expectedKeys.push_back(name);
+  EXPECT_EQ(keys, expectedKeys);
+}
+
+// References to engine objects compare equal when they denote the same object; copies of
+// values own nothing that Lua must finalise, except a coroutine's hold on its thread.
+TEST(ApiClasses, ReferencesCompareByObjectAndOnlyCoroutinesAreFinalised) {
+  lua_State* L = luaL_newstate();
+  lb::RegisterApi(L);
+  std::set<std::string> classes, comparing, finalised;
+  lua_pushnil(L);
+  while (lua_next(L, LUA_REGISTRYINDEX) != 0) {
+    if (lua_type(L, -2) == LUA_TLIGHTUSERDATA && lua_istable(L, -1)) {
+      lua_getfield(L, -1, "__classname");
+      if (lua_type(L, -1) == LUA_TSTRING) {
+        std::string name = lua_tostring(L, -1);
+        classes.insert(name);
+        lua_getfield(L, -2, "__eq");
+        if (!lua_isnil(L, -1))
+          comparing.insert(name);
+        lua_getfield(L, -3, "__gc");
+        if (!lua_isnil(L, -1))
+          finalised.insert(name);
+        lua_pop(L, 2);
+      }
+      lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+  }
+  lua_close(L);
+  ASSERT_TRUE(classes.count("Sprite") && classes.count("KeyIsDown")) << "no class metatables";
+  EXPECT_EQ(comparing, (std::set<std::string>{
+                           "LuaComponent", "GameObject", "Space", "RigidBody", "CircleCollider",
+                           "BoxCollider", "Transform", "Sprite", "GameNode", "PatrolComponent",
+                           "PlayerComponent", "ParticleEmitter", "SimpleEmitter", "Font"}));
+  EXPECT_EQ(finalised, std::set<std::string>{"Coroutine"});
 }
 
 TEST(ApiOrder, RowsOfOneSectionRunByTheirPosition) {
