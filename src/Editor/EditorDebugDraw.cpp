@@ -90,7 +90,7 @@ void DrawDebugOverlay(LevelEditor& editor) {
       graphics->cameraIndex >= graphics->defaultCameras.size())
     return;
   const Camera& camera = graphics->defaultCameras[graphics->cameraIndex];
-  Lines lines(camera.GetProjection() * glm::inverse(camera.GetCameraMatrix()));
+  Lines lines(camera.GetViewProjection());
   glUseProgram(0);
   Space& space = *editor.current;
   for (const EditorActions::LinkView& link : EditorActions::NodeLinks(space)) {
