@@ -110,8 +110,7 @@ void SolidImage(const std::string& path, int w, int h, unsigned char r, unsigned
 
 void EditorTest::SetUp() {
   setenv("SDL_AUDIODRIVER", "dummy", 0);
-  if (!VideoAvailable())
-    GTEST_SKIP() << "no X display for a GL window";
+  VANTIX_NEED_DISPLAY(VideoAvailable(), "no X display for a GL window");
   dir = std::make_unique<ScratchDir>();
   SolidImage("Graphics/Art/img_test.png", 8, 8, 255, 0, 255);
   SolidImage("Graphics/Art/red.png", 8, 8, 255, 0, 0);

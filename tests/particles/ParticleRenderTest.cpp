@@ -41,8 +41,7 @@ struct Rgb {
 class ParticleRender : public ::testing::Test {
 protected:
   void SetUp() override {
-    if (!VideoAvailable())
-      GTEST_SKIP() << "no display for a GL window";
+    VANTIX_NEED_DISPLAY(VideoAvailable(), "no display for a GL window");
     for (const char* folder : {"Graphics", "Archetypes", "Node Levels"})
       fs::copy(DataFile(folder), dir.Path() / folder, fs::copy_options::recursive);
     engine = new Engine();
