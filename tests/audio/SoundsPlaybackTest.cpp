@@ -129,6 +129,27 @@ TEST_F(SoundsTest, PlayingASoundAgainRestartsIt) {
   EXPECT_LT(match(again + Frames(0.05), 0.45), 0.5);
 }
 
+// Every playable name, started again while it plays, goes back to its beginning.
+TEST_F(SoundsTest, EachPlayableNameRestartsWhilePlaying) {
+  Start();
+  sounds.SetMusicVolume(0);
+  Update();
+  for (const char* name : kPlayable) {
+    SCOPED_TRACE(name);
+    sounds.PlaySound(name);
+    Update();
+    Run(0.06); // the shortest, "playermove", lasts 0.14 s
+    ASSERT_EQ(State(name), audio::PlaybackState::Playing);
+    EXPECT_GE(Timeline(name), 30);
+    sounds.PlaySound(name);
+    Update();
+    EXPECT_EQ(State(name), audio::PlaybackState::Playing);
+    EXPECT_LT(Timeline(name), 20);
+    sounds.InstanceOf(name).Stop(audio::StopMode::Immediate);
+    Update();
+  }
+}
+
 TEST_F(SoundsTest, EffectLevelFollowsTheSfxVolume) {
   Start();
   sounds.SetMusicVolume(0);
