@@ -240,9 +240,11 @@ void DrawNodeGraph(LevelEditor& editor) {
   ImGui::BeginGroup();
   ImGui::Text("Hold middle mouse button to scroll (%.2f,%.2f)", g_graph.scrolling.x,
               g_graph.scrolling.y);
-  ImGui::SameLine(ImGui::GetWindowWidth() - 110.0f);
+  // The checkbox starts the line below: beside the scroll text it would fall outside a window
+  // of the first size.
   ImGui::Checkbox("Show grid", &g_graph.showGrid);
   Probe::Record("Show grid", g_graph.showGrid ? "true" : "false");
+  ImGui::SameLine();
   static std::string hoverLine;
   Text("Hover", hoverLine.empty() ? std::string(" ") : hoverLine);
 

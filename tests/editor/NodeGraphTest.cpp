@@ -154,3 +154,34 @@ TEST_F(NodeGraphTest, DebugDrawShowsOpenAndClosedLinksAndColliderOutlines) {
   EXPECT_TRUE(AnyNear(PixelX(-1.0f), PixelY(-2.5f), {0, 255, 255}));
   EXPECT_FALSE(AnyNear(PixelX(-1.0f), PixelY(-3.0f), {0, 255, 255}));
 }
+
+TEST_F(NodeGraphTest, ShowGridSitsInsideTheWindowAndTurnsTheGridOff) {
+  PlaceNode("Only Node", 0, 0);
+  ShowGraph();
+  const EditorUi::ProbeItem* grid = Find("Node Graph/Show grid");
+  ASSERT_NE(grid, nullptr);
+  EXPECT_LE(grid->x1, grid->wx1) << "the checkbox is cut off by the window's right edge";
+  EXPECT_EQ(grid->text, "true");
+  const EditorUi::ProbeItem* found = Find("Node Graph/Canvas");
+  ASSERT_NE(found, nullptr);
+  // A copy: the probe's records are made again each frame.
+  const EditorUi::ProbeItem canvas = *found;
+  // Pixels of a canvas row near its top, away from the node, that are not the canvas colour:
+  // only grid lines are drawn there.
+  auto gridPixels = [&] {
+    // The pointer (ImGui draws it) is taken to the canvas's far corner.
+    PushMotion(static_cast<int>(canvas.x1) - 10, static_cast<int>(canvas.y1) - 30);
+    Frame();
+    Frame(true);
+    int y = static_cast<int>(canvas.y0) + 12;
+    Rgb background{40, 44, 54};
+    int lit = 0;
+    for (int x = static_cast<int>(canvas.x0) + 4; x < static_cast<int>(canvas.x1) - 4; ++x)
+      lit += Pixel(x, y) == background ? 0 : 1;
+    return lit;
+  };
+  EXPECT_GT(gridPixels(), 2);
+  ASSERT_TRUE(Click("Node Graph/Show grid"));
+  EXPECT_EQ(Shown("Node Graph/Show grid"), "false");
+  EXPECT_EQ(gridPixels(), 0);
+}
