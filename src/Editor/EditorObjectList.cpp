@@ -172,8 +172,7 @@ void ObjectEntry(LevelEditor& editor, GameObject& object) {
     flags |= ImGuiTreeNodeFlags_Selected;
   bool open = ImGui::TreeNodeEx("entry", flags, "%s", NameOf(&object).c_str());
   Probe::Record("entry", NameOf(&object));
-  if (ImGui::IsItemHovered())
-    ImGui::SetTooltip("CLICK TO SELECT");
+  Tip("CLICK TO SELECT");
   if (ImGui::IsItemClicked() && !ImGui::IsItemToggledOpen())
     editor.SelectObject(&object);
   if (open) {

@@ -1,4 +1,6 @@
 // The inspectors: the Transform tools' exact arithmetic and the other components' fields.
+#include <cmath>
+
 #include "Core/Space.h"
 #include "Editor/LevelEditor.h"
 #include "Gameplay/GameplayComponents.h"
@@ -32,6 +34,9 @@ TEST_F(InspectorTest, RoundingToolsTruncateAfterAddingAHalfOrKeepTheWholePart) {
   EXPECT_FLOAT_EQ(t->translation_.x_, 3.0f);
   Tool("Transform/Y Position", "Transform/Position Tools/Round Y to 0");
   EXPECT_FLOAT_EQ(t->translation_.y_, -2.0f);
+  t->translation_.x_ = -2.7f;
+  Tool("Transform/X Position", "Transform/Positon Tools/Round X to 0");
+  EXPECT_FLOAT_EQ(t->translation_.x_, -2.0f);
   t->translation_.x_ = 2.7f;
   Tool("Transform/X Position", "Transform/Positon Tools/Round X to 0.5");
   EXPECT_FLOAT_EQ(t->translation_.x_, 2.5f);
@@ -161,4 +166,45 @@ TEST_F(InspectorTest, EmitterFieldsCarryTooltipsAndTheButtonsToggleShapeAndSpace
   EXPECT_NE(Find("Particle System/Ellipse"), nullptr);
   ASSERT_TRUE(Click("Particle System/World"));
   EXPECT_EQ(emitter->RelativeSpace, 1);
+}
+
+TEST_F(InspectorTest, TheColourPickerSetsTheSpriteColourInWholeChannels) {
+  GameObject* object = Place("Tinted", 0, 0);
+  auto* sprite = static_cast<Sprite*>(object->AddComponent("Sprite"));
+  Inspect(object);
+  // The picker's first field is red (0..255): dragged to the left it lowers red alone.
+  const EditorUi::ProbeItem* rgba = Find("Sprite/RGBA");
+  ASSERT_NE(rgba, nullptr);
+  int x = static_cast<int>(rgba->x0) + 12, y = static_cast<int>((rgba->y0 + rgba->y1) / 2);
+  PushMotion(x, y);
+  Frame();
+  PushButton(true, SDL_BUTTON_LEFT, x, y);
+  Frame();
+  for (int i = 1; i <= 4; ++i) {
+    PushMotion(x - 15 * i, y);
+    Frame();
+  }
+  PushButton(false, SDL_BUTTON_LEFT, x - 60, y);
+  Frames(2);
+  float red = sprite->color_.r * 255.0f;
+  EXPECT_LT(red, 250.0f);
+  EXPECT_NEAR(red, std::round(red), 1e-3f) << "SetColor takes whole 0..255 channels";
+  EXPECT_FLOAT_EQ(sprite->color_.g, 1.0f);
+  EXPECT_FLOAT_EQ(sprite->color_.b, 1.0f);
+  EXPECT_FLOAT_EQ(sprite->color_.a, 1.0f);
+  EXPECT_EQ(editor->history.UndoCount(), 1u) << "one drag, one step";
+}
+
+TEST_F(InspectorTest, SimpleEmitterFieldsCarryTooltipsAndReachTheComponent) {
+  GameObject* source = Place("Drizzle", 0, 0);
+  auto* emitter = static_cast<SimpleEmitter*>(source->AddComponent("SimpleEmitter"));
+  float rate = emitter->EmissionRate;
+  Inspect(source);
+  const EditorUi::ProbeItem* field = Find("Simple Emitter/EmissionRate");
+  ASSERT_NE(field, nullptr);
+  PushMotion(static_cast<int>(field->x0) + 20, static_cast<int>((field->y0 + field->y1) / 2));
+  Frames(2);
+  EXPECT_EQ(Shown("Simple Emitter/Tooltip"), "The amount of particles to emit per second");
+  ASSERT_TRUE(Drag("Simple Emitter/EmissionRate", 30));
+  EXPECT_GT(emitter->EmissionRate, rate + 0.5f);
 }

@@ -40,6 +40,17 @@ TEST_F(EditorTest, SelectingAnObjectCentresTheDefaultCameraOnIt) {
   EXPECT_EQ(Shown("Current Object is: "), "Current Object is: Target");
 }
 
+TEST_F(EditorTest, HoveringAnEntrySaysClickToSelect) {
+  Place("Hovered", 0, 0);
+  OpenEditor();
+  const EditorUi::ProbeItem* entry = Find("Hovered/entry");
+  ASSERT_NE(entry, nullptr);
+  EXPECT_FALSE(Has("Hovered/Tooltip"));
+  PushMotion(static_cast<int>(entry->x0) + 40, static_cast<int>((entry->y0 + entry->y1) / 2));
+  Frames(2);
+  EXPECT_EQ(Shown("Hovered/Tooltip"), "CLICK TO SELECT");
+}
+
 TEST_F(EditorTest, TheFilterNarrowsTheListByName) {
   Place("Alpha", 0, 0);
   Place("Beta", 0, 0);

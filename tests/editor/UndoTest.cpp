@@ -120,3 +120,74 @@ TEST_F(EditorTest, ALevelLoadedUnderTheEditorClearsItsHistoryAndSelection) {
   Frame();
   EXPECT_TRUE(main->objects.empty()) << "nothing of the old level comes back";
 }
+
+TEST_F(EditorTest, ReparentingScriptsArchetypesAndNodeGraphEditsUndoneSaveTheSameBytes) {
+  dir->Write("Scripts/Greeter.lua", "function Initialize() end\nfunction Shutdown() end\n");
+  GameObject* a = PlaceNode("A Node", 0, 0);
+  GameObject* b = PlaceNode("B Node", 0, -2);
+  a->Get<GameNode>("GameNode")->DownID = b->m_Self;
+  b->Get<GameNode>("GameNode")->UpID = a->m_Self;
+  GameObject* box = Place("Box", 3, 0);
+  Place("Lid", 3, 1);
+  ASSERT_TRUE(SaveArchetype(box, "Crate"));
+  std::string why;
+  ASSERT_TRUE(EditorActions::SaveLevelFile(*main, "Before.level", why)) << why;
+  main->LoadLevel("Node Levels\\Before.level");
+  std::string before = dir->Read("Node Levels/Before.level");
+
+  OpenEditor();
+  ASSERT_TRUE(OpenEntry("Lid"));
+  int boxId = main->GetObjectByName("Box")->m_Self;
+  ASSERT_TRUE(Click("Lid/Add to Parent"));
+  ASSERT_TRUE(Click("Lid/Add to Parent/Box##" + std::to_string(boxId)));
+  ASSERT_NE(main->GetObjectByName("Lid")->parent, nullptr);
+  ASSERT_TRUE(OpenEntry("Box"));
+  ASSERT_TRUE(Click("Box/Components"));
+  ASSERT_TRUE(Click("Box/Add Lua Components/Greeter"));
+  ASSERT_NE(main->GetObjectByName("Box")->GetLuaComponent("Greeter"), nullptr);
+  ASSERT_TRUE(OpenEntry("Box"));
+  ASSERT_TRUE(Click("Archetype Menu"));
+  ASSERT_TRUE(Click("Archetype Menu/Create Archetype Instance"));
+  size_t objects = main->objects.size();
+  ASSERT_TRUE(Click("Archetype Menu/Crate"));
+  ASSERT_EQ(main->objects.size(), objects + 1);
+
+  ASSERT_TRUE(Click("Show Demo Window"));
+  Frames(2);
+  const EditorUi::ProbeItem* node = Find("Node Graph/Node A Node");
+  ASSERT_NE(node, nullptr);
+  int ax = static_cast<int>((node->x0 + node->x1) / 2),
+      ay = static_cast<int>((node->y0 + node->y1) / 2);
+  ClickAt(ax, ay, SDL_BUTTON_RIGHT);
+  ASSERT_TRUE(Click("Node Graph/context_menu/Copy"));
+  ClickAt(ax, ay, SDL_BUTTON_RIGHT);
+  ASSERT_TRUE(Click("Node Graph/context_menu/Paste"));
+  ASSERT_EQ(main->objects.size(), objects + 2);
+  node = Find("Node Graph/Node B Node");
+  ASSERT_NE(node, nullptr);
+  ClickAt(static_cast<int>((node->x0 + node->x1) / 2), static_cast<int>((node->y0 + node->y1) / 2),
+          SDL_BUTTON_RIGHT);
+  ASSERT_TRUE(Click("Node Graph/context_menu/Delete"));
+  Frame();
+  ASSERT_EQ(main->GetObjectByName("B Node"), nullptr);
+  ASSERT_EQ(editor->history.UndoCount(), 5u);
+
+  for (int i = 0; i < 5; ++i)
+    Tap(SDLK_z, true);
+  Frame();
+  EXPECT_EQ(editor->history.UndoCount(), 0u);
+  EXPECT_FALSE(editor->history.Dirty());
+  ASSERT_TRUE(EditorActions::SaveLevelFile(*main, "After.level", why)) << why;
+  EXPECT_EQ(dir->Read("Node Levels/After.level"), before);
+  GameObject* lid = main->GetObjectByName("Lid");
+  ASSERT_NE(lid, nullptr);
+  EXPECT_EQ(lid->parent, nullptr);
+  EXPECT_EQ(main->GetObjectByName("Box")->GetLuaComponent("Greeter"), nullptr);
+
+  for (int i = 0; i < 5; ++i)
+    Tap(SDLK_y, true);
+  Frame();
+  EXPECT_EQ(main->GetObjectByName("B Node"), nullptr);
+  EXPECT_NE(main->GetObjectByName("Lid")->parent, nullptr);
+  EXPECT_NE(main->GetObjectByName("Box")->GetLuaComponent("Greeter"), nullptr);
+}
