@@ -13,6 +13,7 @@
 #include "Objects/GameObject.h"
 #include "Objects/Transform.h"
 #include "Scripting/LuaComponent.h"
+#include "Utilities/Check.h"
 
 namespace {
 void Prepare(GameObject* object, int spaceIndex) {
@@ -264,7 +265,9 @@ void Space::DestroyPending() {
 void Space::LoadLevel(const std::string& path) {
   Clear();
   LevelName = LevelFileName(path);
-  ReadLevelFile(*this, path);
+  loadProblem.clear();
+  if (!ReadLevelFile(*this, path))
+    loadProblem = LastCheckDetail().empty() ? "the file was not read" : LastCheckDetail();
   AllObjectsCreated created;
   created.Quarter = 3;
   if (EventDispatcher::ms_Singleton)

@@ -66,6 +66,9 @@ public:
   void RestartLevel();
   void Destroy() { m_Active = false; }
   void LoadLevel(const std::string& path);
+  // Why the level file last loaded was not read whole (the reader's last report); empty when it
+  // was. The reader has reported every problem already.
+  std::string loadProblem;
   bool SaveLevel(const std::string& path);
   // Applies a pending restart or change (else the destruction pass), then the activity rule.
   void EndFrame();

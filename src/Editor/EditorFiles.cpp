@@ -53,7 +53,8 @@ void StartNewLevel(LevelEditor& editor) {
 void LoadLevel(LevelEditor& editor, const std::string& fileName) {
   editor.SelectObject(nullptr);
   editor.current->ChangeLevel(fileName);
-  editor.Say(std::string("Loaded ") + LevelEditor::kLevelFolder + fileName);
+  editor.loadRequested = fileName;
+  editor.Say(std::string("Loading ") + LevelEditor::kLevelFolder + fileName);
 }
 
 void Leave(LevelEditor& editor) {

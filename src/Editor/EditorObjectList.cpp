@@ -11,6 +11,7 @@
 #include "Meta/TypeRegistry.h"
 #include "Objects/GameObject.h"
 #include "Scripting/LuaComponent.h"
+#include "Utilities/Check.h"
 
 namespace EditorParts {
 
@@ -205,9 +206,15 @@ void ArchetypeMenu(LevelEditor& editor) {
       if (!filter.PassFilter(name.c_str()) || !Selectable(name.c_str()))
         continue;
       Step();
+      int reports = CheckFailureCount();
       GameObject* made = editor.current->CreateArchetypeInstance(name);
       editor.SelectObject(made);
-      editor.Say("Made an instance of '" + name + "'");
+      if (CheckFailureCount() != reports)
+        editor.Say("The instance of '" + name +
+                       "' holds only what could be read: " + LastCheckDetail(),
+                   true);
+      else
+        editor.Say("Made an instance of '" + name + "'");
     }
     ImGui::TreePop();
   }

@@ -177,6 +177,14 @@ void LevelEditor::BeginFrame(std::vector<Space*>& spaces) {
   if (current && (reloadExpected || current->LevelName != lastLevelName)) {
     history.Reset();
     SelectObject(nullptr);
+    if (!loadRequested.empty() && loadRequested == current->LevelName) {
+      std::string file = std::string(kLevelFolder) + loadRequested;
+      if (current->loadProblem.empty())
+        Say("Loaded " + file);
+      else
+        Say(file + " was not read whole: " + current->loadProblem, true);
+    }
+    loadRequested.clear();
   }
   reloadExpected = false;
   if (selected && !Selected()) {

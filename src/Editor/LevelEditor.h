@@ -64,6 +64,8 @@ public:
   // restart): the next frame forgets the selection and the history.
   bool reloadExpected = false;
   std::string lastLevelName;
+  // The level file "Load Level" asked for; once it has been read, the editor says how that went.
+  std::string loadRequested;
 
 private:
   void BeginFrame(std::vector<Space*>& spaces);

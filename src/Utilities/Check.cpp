@@ -6,10 +6,12 @@
 
 namespace {
 int g_failures = 0;
-}
+std::string g_lastDetail;
+} // namespace
 
 bool ReportCheck(const char* text, const char* module, int line, const std::string& detail) {
   ++g_failures;
+  g_lastDetail = detail;
   if (detail.empty())
     std::fprintf(stderr, "Check failed: %s (%s, line %d)\n", text, module, line);
   else
@@ -23,6 +25,10 @@ void FatalCheck(const char* text, const char* module, int line) {
   std::fprintf(stderr, "Assertion failed: %s (%s, line %d)\n", text, module, line);
   std::fflush(stderr);
   std::abort();
+}
+
+const std::string& LastCheckDetail() {
+  return g_lastDetail;
 }
 
 int CheckFailureCount() {

@@ -127,3 +127,35 @@ TEST_F(FilesTest, ArchetypesAreMadeFromAnObjectAndInstantiatedFromTheList) {
   EXPECT_NE(made->m_Self, crate->m_Self);
   EXPECT_EQ(editor->Selected(), made);
 }
+
+TEST_F(FilesTest, ALevelOrAnArchetypeThatCannotBeReadIsReportedInTheEditor) {
+  dir->Write("Node Levels/Broken.level", "Space\r\n{\r\n  m_Active bool tru");
+  dir->Write("Archetypes/Garbled.archetype", "GameObject\r\n{\r\n  m_Name std::string\r\n");
+  OpenEditor();
+  testing::internal::CaptureStderr(); // the reader's own reports
+  ASSERT_TRUE(Click("Archetype Menu"));
+  ASSERT_TRUE(Click("Archetype Menu/Create Archetype Instance"));
+  ASSERT_TRUE(Click("Archetype Menu/Garbled"));
+  EXPECT_TRUE(editor->messageIsError) << editor->message;
+  EXPECT_NE(editor->message.find("Garbled.archetype"), std::string::npos) << editor->message;
+
+  ASSERT_TRUE(Click("Files/Load Level"));
+  ASSERT_TRUE(Click("Files/Load Level/Broken.level"));
+  if (Has("Files/Save Before Leaving?/Don't Save")) {
+    ASSERT_TRUE(Click("Files/Save Before Leaving?/Don't Save"));
+  }
+  Frames(2);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(main->LevelName, "Broken.level");
+  EXPECT_TRUE(editor->messageIsError) << editor->message;
+  EXPECT_NE(editor->message.find("Broken.level"), std::string::npos) << editor->message;
+  EXPECT_EQ(editor->message.find("Loaded"), std::string::npos) << editor->message;
+
+  // A level read whole says so.
+  dir->Write("Node Levels/Whole.level", "Space\r\n{\r\n  m_Active bool true\r\n  Objects\r\n  {\r\n"
+                                        "  }\r\n}\r\n");
+  ASSERT_TRUE(Click("Files/Load Level/Whole.level"));
+  Frames(2);
+  EXPECT_FALSE(editor->messageIsError) << editor->message;
+  EXPECT_EQ(editor->message, "Loaded Node Levels\\Whole.level");
+}
