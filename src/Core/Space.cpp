@@ -140,6 +140,21 @@ void Space::ReturnComponent(const std::string& typeName, BaseComponent* componen
     componentPool[typeName].push_back(component);
 }
 
+void Space::KeepFiling(Filing&& filing) {
+  if (filing) {
+    filing.mapped() = nullptr;
+    spareFilings.push_back(std::move(filing));
+  }
+}
+
+Space::Filing Space::TakeFiling() {
+  if (spareFilings.empty())
+    return {};
+  Filing filing = std::move(spareFilings.back());
+  spareFilings.pop_back();
+  return filing;
+}
+
 void Space::QueueDestroy(GameObject* object) {
   if (!object)
     return;
@@ -221,7 +236,10 @@ void Space::DestroyPending() {
   // Releasing runs "Shutdown" scripts, which may destroy further objects; those are taken in
   // further rounds of this pass (a script that keeps doing so is left for the next frame).
   constexpr int kRounds = 8;
-  std::vector<int> pending;
+  // The list is swapped with last frame's, so neither loses its capacity (a pass started from
+  // a script of this one finds the kept list taken and starts an empty one).
+  std::vector<int> pending = std::move(destroyScratch);
+  pending.clear();
   pending.swap(pendingDestroy);
   inDestroyPass = true;
   for (int round = 0; !pending.empty() && round < kRounds; ++round) {
@@ -260,6 +278,8 @@ void Space::DestroyPending() {
   inDestroyPass = false;
   // Left over after the last round: their indices are current, so the next pass can take them.
   pendingDestroy.insert(pendingDestroy.end(), pending.begin(), pending.end());
+  pending.clear();
+  destroyScratch = std::move(pending);
 }
 
 void Space::LoadLevel(const std::string& path) {

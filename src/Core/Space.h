@@ -53,6 +53,13 @@ public:
   BaseComponent* NewComponent(const std::string& typeName, const TypeInfo* info = nullptr);
   // Puts a component back into the pool of its type (it must not be live any more).
   void ReturnComponent(const std::string& typeName, BaseComponent* component);
+  // The entries that filed components in their objects' maps, kept when the components leave
+  // so that filing the next ones allocates nothing: objects that come and go every frame
+  // (particles) then cost no allocation once the space has run a while.
+  using Filing = std::map<std::string, BaseComponent*>::node_type;
+  void KeepFiling(Filing&& filing);
+  // A kept entry (empty when there is none), its key and value for the caller to set.
+  Filing TakeFiling();
 
   // Releases every object of the space back to the pool and drops its script connections.
   void Clear();
@@ -93,4 +100,7 @@ private:
   // indices may move before the pass gets to them, so they are kept by address.
   std::vector<GameObject*> lateDestroy;
   bool inDestroyPass = false;
+  std::vector<Filing> spareFilings;
+  // The destruction pass's list of the frame, kept with its capacity for the next frame.
+  std::vector<int> destroyScratch;
 };

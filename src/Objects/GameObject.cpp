@@ -28,7 +28,13 @@ BaseComponent* GameObject::AddComponent(const std::string& typeName) {
     return nullptr;
   component->ownerId = m_Self;
   component->spaceIndex = spaceIndex;
-  components.emplace(typeName, component);
+  if (Space::Filing filing = space->TakeFiling()) {
+    filing.key() = typeName;
+    filing.mapped() = component;
+    components.insert(std::move(filing));
+  } else {
+    components.emplace(typeName, component);
+  }
   space->liveComponents[typeName].push_back(component);
   return component;
 }
@@ -57,10 +63,11 @@ bool GameObject::RemoveComponent(const std::string& typeName) {
   if (it == components.end())
     return false;
   BaseComponent* component = it->second;
-  components.erase(it);
+  Space::Filing filing = components.extract(it);
   if (Space* space = GetSpace()) {
     Unlist(space, typeName, component);
     space->ReturnComponent(typeName, component);
+    space->KeepFiling(std::move(filing));
   }
   return true;
 }
@@ -157,6 +164,9 @@ void GameObject::Release() {
       space->ReturnComponent(typeName, component);
     }
   }
+  if (space)
+    while (!natives.empty())
+      space->KeepFiling(natives.extract(natives.begin()));
   // Scripts told "Shutdown" may add script components to this object; a few rounds catch
   // those, and a script that keeps re-adding itself cannot hold the release up for ever.
   for (int round = 0; round < 4 && !luaComponents.empty(); ++round) {

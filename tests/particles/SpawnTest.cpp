@@ -100,6 +100,22 @@ TEST_F(ParticleTest, RotationRateSpinsParticlesInDegreesPerSecond) {
   Step(0.5f);
   // Emitted in the first frame and turned in both: a second at 90 degrees per second.
   EXPECT_NEAR(Place(Live()[0]).rotation_, 3.1415927f / 2.0f, 1e-5f);
+  // With a variance each particle spins at its own rate, 90 ± 30 degrees per second.
+  main->Clear();
+  ParticleEmitter* varied = Emitter();
+  varied->EmissionRate = 400.0f;
+  varied->RotationRate = 90.0f;
+  varied->RotationRateVariance = 30.0f;
+  Step(0.5f);
+  float low = 1000.0f, high = -1000.0f;
+  for (GameObject* p : Live()) {
+    float degrees = Timer(p)->spin * 180.0f / 3.1415927f;
+    low = std::min(low, degrees);
+    high = std::max(high, degrees);
+  }
+  EXPECT_GE(low, 59.99f);
+  EXPECT_LE(high, 120.01f);
+  EXPECT_GT(high - low, 50.0f);
 }
 
 TEST_F(ParticleTest, ScaleTakesTheSquareFactorOnBothAxes) {
