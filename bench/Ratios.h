@@ -53,6 +53,15 @@ public:
     return met;
   }
 
+  // Prints "label: a / b = ratio" for a figure that explains the others and has no target.
+  void Note(const std::string& label, const std::string& a, const std::string& b) const {
+    double ta = Median(a), tb = Median(b);
+    if (ta <= 0.0 || tb <= 0.0)
+      std::printf("%s: not measured\n", label.c_str());
+    else
+      std::printf("%s: %.3f ms / %.3f ms = %.2fx\n", label.c_str(), ta * 1e3, tb * 1e3, ta / tb);
+  }
+
 private:
   static std::string Key(const benchmark::BenchmarkName& name) {
     return name.args.empty() ? name.function_name : name.function_name + "/" + name.args;
