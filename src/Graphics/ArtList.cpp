@@ -2,6 +2,7 @@
 #include "Graphics/ArtList.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -144,6 +145,24 @@ void Decode(TextureRecord& record) {
 namespace {
 // Room for decoding a small image; larger ones get scratch memory of their own.
 constexpr size_t kScratchStart = size_t(1) << 20;
+
+// Waits until `value` differs from `old`. The waits here are short (a list being parsed, the
+// last images of another worker), and a thread that sleeps for one leaves its core idle: on a
+// virtual machine waking an idle core costs tens of microseconds, as much as decoding a small
+// image. So it spins for a while first, and sleeps only if the wait goes on.
+template <class T> void AwaitChange(const std::atomic<T>& value, T old) {
+  constexpr auto kSpin = std::chrono::microseconds(500);
+  auto until = std::chrono::steady_clock::now() + kSpin;
+  for (unsigned i = 1; value.load(std::memory_order_acquire) == old; ++i) {
+    if (i % 64 == 0 && std::chrono::steady_clock::now() > until) {
+      value.wait(old, std::memory_order_acquire);
+      return;
+    }
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+  }
+}
 } // namespace
 
 namespace {
@@ -198,9 +217,11 @@ Decoding::Decoding(const std::string& list, unsigned threadCount, bool finisherD
     scratch = std::vector<ImageDecoder::Arena>(count + 1);
     workers.reserve(count);
     for (unsigned i = 0; i < count; ++i) {
+      running.fetch_add(1, std::memory_order_relaxed);
       try {
         workers.emplace_back(&Decoding::Work, this, i, true);
       } catch (const std::system_error&) {
+        running.fetch_sub(1, std::memory_order_relaxed);
         break; // the finishing thread decodes what no worker took
       }
     }
@@ -248,11 +269,15 @@ void Decoding::Work(size_t slot, bool wait) {
   ImageDecoder::Arena& own = scratch[slot];
   own.Borrow(into, kScratchStart);
   if (wait)
-    ready.wait(false, std::memory_order_acquire);
+    AwaitChange(ready, false);
   for (;;) {
     size_t at = next.fetch_add(1, std::memory_order_relaxed);
-    if (at >= order.size())
+    if (at >= order.size()) {
+      // The finishing thread's own pass ends here too, and counts for nothing.
+      if (wait && running.fetch_sub(1, std::memory_order_release) == 1)
+        running.notify_all();
       return;
+    }
     TextureRecord& record = records[order[at]];
     own.Reset();
     ImageDecoder::Image image = ImageDecoder::DecodeFile(own, record.texture.filename_, &into);
@@ -300,7 +325,9 @@ bool Decoding::Finish(Table& table, std::vector<std::string>& names, const Uploa
   }
 
   Work(kept.size() - 1, false);
-  Join();
+  for (unsigned left = running.load(std::memory_order_acquire); left != 0;
+       left = running.load(std::memory_order_acquire))
+    AwaitChange(running, left);
   for (size_t i = 0; i < entries.size(); ++i) {
     TextureRecord& record = table[entries[i].name];
     record = std::move(records[i]);

@@ -78,7 +78,8 @@ public:
 
 private:
   // Decodes records from the shared cursor until none is left, in the arenas of `slot`; pixels
-  // go to its kept arena. A worker first waits for the order to be ready.
+  // go to its kept arena. A worker first waits for the order to be ready, and counts itself out
+  // of `running` when done.
   void Work(size_t slot, bool wait);
   void Join();
 
@@ -91,6 +92,10 @@ private:
   std::vector<size_t> order;          // indices of `records`, largest file first
   std::atomic<size_t> next{0};
   std::atomic<bool> ready{false}; // records and order are filled in
+  // Workers that have not yet decoded their last image. The finishing thread waits for this to
+  // reach 0 rather than for the threads to end: a thread's teardown takes longer than the rest
+  // of Finish, and is left to the destructor.
+  std::atomic<unsigned> running{0};
   // One of each per worker, the last for the finishing thread.
   std::vector<ImageDecoder::Arena> kept;
   std::vector<ImageDecoder::Arena> scratch;
