@@ -212,6 +212,8 @@ bool SpriteBatch::Takes(const Sprite& sprite) const {
 void SpriteBatch::BeginFrame(std::size_t sprites) {
   frameVertices = 0;
   drawCalls = 0;
+  handOvers = 0;
+  unflushedQuads = 0;
   pending.clear();
   pendingPage = 0;
   if (!program)
@@ -286,6 +288,15 @@ void SpriteBatch::Flush(unsigned restoreProgram) {
   glBindVertexArray(0);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   frameVertices += pending.size();
+  // A software rasteriser shades a frame's triangles on its own threads, and only once they are
+  // handed over; left until the swap, that waits for the whole frame to be prepared. Handing
+  // over each few thousand sprites lets it shade them while the next ones are prepared.
+  unflushedQuads += quads;
+  if (unflushedQuads >= kQuadsPerHandOver) {
+    glFlush();
+    unflushedQuads = 0;
+    ++handOvers;
+  }
   pending.clear();
   pendingPage = 0;
   if (restoreProgram)

@@ -51,6 +51,8 @@ public:
   void BeginFrame(std::size_t sprites);
 
   std::size_t DrawCalls() const { return drawCalls; }
+  // Times this frame the runs drawn so far were handed to the GL to start on (glFlush).
+  std::size_t HandOvers() const { return handOvers; }
 
 private:
   struct Slot {
@@ -80,5 +82,8 @@ private:
   std::vector<Vertex> pending; // this run's corners; its storage is kept between frames
   unsigned pendingPage = 0;
   std::size_t drawCalls = 0;
+  std::size_t handOvers = 0;
+  std::size_t unflushedQuads = 0; // drawn since the rasteriser was last handed its work
+  static constexpr std::size_t kQuadsPerHandOver = 1024;
   unsigned glGeneration = 0;
 };

@@ -121,6 +121,14 @@ TEST_F(BatchScene, ReferenceSceneIsPixelIdenticalToSingleDraws) {
   EXPECT_GT(CompareFrame("reference scene"), 0u);
 }
 
+// A frame of thousands of sprites is handed to the GL in parts as it is drawn; the parts add up
+// to the same picture.
+TEST_F(BatchScene, LargeFrameHandedOverInPartsIsPixelIdentical) {
+  BuildScene(2500);
+  EXPECT_GT(CompareFrame("2,500 sprites"), 0u);
+  EXPECT_GE(graphics->spriteBatch.HandOvers(), 2u);
+}
+
 // Images of one size share a page: a layer of sprites whose texture changes from each to the
 // next is still one call; an image of another size or an untextured sprite starts a new run.
 TEST_F(BatchScene, RunsBreakOnlyWhereThePageChanges) {
