@@ -36,6 +36,35 @@ const char* ErrorText(lua_State* L, int idx) {
   const char* text = lua_tostring(L, idx);
   return text ? text : "(error object is not a string)";
 }
+
+int IndexThroughMetatable(lua_State* L) {
+  lua_gettable(L, 1);
+  return 1;
+}
+
+void PushKey(lua_State* L, int key, const std::string& name) {
+  if (key > 0)
+    lua_rawgeti(L, LUA_REGISTRYINDEX, key);
+  else
+    lua_pushlstring(L, name.data(), name.size());
+}
+
+// Pushes the value of the table at `table` for the name (or its interned key, when above 0).
+// The table's own fields are read raw; any other name is looked up through its metatable (a
+// script's instance falls back to the globals, which may have a metatable of their own) in
+// protected mode, as a metamethod may fail and nothing would catch it here. On failure the error
+// message takes the value's place and the result is false.
+bool LookUp(lua_State* L, int table, int key, const std::string& name) {
+  PushKey(L, key, name);
+  lua_rawget(L, table);
+  if (!lua_isnil(L, -1) || !lua_getmetatable(L, table))
+    return true;
+  lua_pop(L, 2);
+  lua_pushcfunction(L, &IndexThroughMetatable);
+  lua_pushvalue(L, table);
+  PushKey(L, key, name);
+  return lua_pcall(L, 2, 1, 0) == 0;
+}
 } // namespace
 
 // Keeps a component alive while one of its calls runs; a release meanwhile deletes it when the
@@ -231,11 +260,11 @@ void LuaComponent::CallIn(lua_State* L, int table, const std::string& function, 
     lua_settop(L, base);
     return;
   }
-  if (key > 0) {
-    lua_rawgeti(L, LUA_REGISTRYINDEX, key);
-    lua_gettable(L, table);
-  } else {
-    lua_getfield(L, table, function.c_str());
+  if (!LookUp(L, table, key, function)) {
+    std::printf("Error: %s <-----> %s\n", path.c_str(), ErrorText(L, -1));
+    std::fflush(stdout);
+    lua_settop(L, base);
+    return;
   }
   if (!lua_isfunction(L, -1)) {
     std::fprintf(stderr, "Error: %s.lua  does not contain a function %s, call terminated!\n",
@@ -286,12 +315,16 @@ void LuaComponent::HandleKeyedEvent(PolyEventBase& event, const std::string& fun
     CallIn(L, top + 1, function, key, top, 0);
     return;
   }
-  lua_rawgeti(L, LUA_REGISTRYINDEX, key);
-  lua_gettable(L, top + 1);
+  if (!LookUp(L, top + 1, key, function)) {
+    std::printf("Error: %s <-----> %s\n", path.c_str(), ErrorText(L, -1));
+    std::fflush(stdout);
+    lua_settop(L, top);
+    return;
+  }
   event.PushCopy(L);
   lua_rawgeti(L, LUA_REGISTRYINDEX, eventKey);
   lua_pushvalue(L, -2);
-  lua_settable(L, top + 1);
+  lua_rawset(L, top + 1); // as StoreEventInTable does
   if (!lua_isfunction(L, top + 2)) {
     std::fprintf(stderr, "Error: %s.lua  does not contain a function %s, call terminated!\n",
                  m_Name.c_str(), function.c_str());

@@ -72,13 +72,13 @@ void PushHandlerTable(lua_State* L, LuaComponent* handler) {
 void StoreEventInTable(lua_State* L) {
   if (!lua_istable(L, -2))
     return;
+  // Stored raw: the field becomes the table's own even when a script's metatable would refuse
+  // or redirect it, and no metamethod can fail here, outside the handler's protected call.
   int key = LuaEngine::ms_Singleton ? LuaEngine::ms_Singleton->eventKey : 0;
-  if (key > 0) {
+  if (key > 0)
     lua_rawgeti(L, LUA_REGISTRYINDEX, key);
-    lua_pushvalue(L, -2);
-    lua_settable(L, -4);
-  } else {
-    lua_pushvalue(L, -1);
-    lua_setfield(L, -3, "event");
-  }
+  else
+    lua_pushliteral(L, "event");
+  lua_pushvalue(L, -2);
+  lua_rawset(L, -4);
 }

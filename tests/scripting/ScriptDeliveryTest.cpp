@@ -187,4 +187,61 @@ TEST_F(Delivery, TheCopyIsStoredBeforeTheFunctionIsLookedUp) {
   EXPECT_EQ(lua_gettop(L), 0);
 }
 
+// A script may guard its own table with a metatable that refuses new fields. Storing the copy
+// as "event" then neither raises outside the protected call (which would end the program) nor
+// is refused: the field is the table's own, and the handler is still called with the copy.
+TEST_F(Delivery, AnInstanceTableThatRefusesNewFieldsStillGetsTheEvent) {
+  LuaComponent* a = Relay("a");
+  Relay("b");
+  Plan("{ a = function(self, u)"
+       "  local own = getfenv(2)"
+       "  if not guarded then"
+       "    guarded = true; rawset(own, 'event', nil)"
+       "    local old = getmetatable(own)"
+       "    setmetatable(own, { __index = old and old.__index,"
+       "                        __newindex = function(t, k) error('no new field ' .. k) end })"
+       "  end"
+       "  seen = u.dt end }");
+  SendLogicUpdate(0.5f);
+  CaptureStdout();
+  SendLogicUpdate(0.25f);
+  SendLogicUpdate(0.125f);
+  EXPECT_EQ(GetCapturedStdout(), "");
+  EXPECT_EQ(Eval("seen"), "0.125");
+  EXPECT_EQ(TakeLog(), "a;b;a;b;a;b;");
+  lua_rawgeti(L, LUA_REGISTRYINDEX, a->instanceRef);
+  lua_pushstring(L, "event");
+  lua_rawget(L, -2);
+  LogicUpdate* stored = lb::ToObject<LogicUpdate>(L, -1);
+  ASSERT_NE(stored, nullptr);
+  EXPECT_EQ(stored->dt, 0.125f);
+  lua_settop(L, 0);
+}
+
+// A function the instance lacks is looked up through its metatable; when that lookup fails (a
+// "strict" table that refuses unknown names), it is reported like a failing handler, the other
+// handlers still run and the program goes on.
+TEST_F(Delivery, AFailingLookUpIsReportedAndTheOthersStillRun) {
+  LuaComponent* a = Relay("a");
+  Relay("b");
+  Plan("{ a = function(self)"
+       "  setmetatable(getfenv(2), { __index = function(t, k)"
+       "    if k == 'Missing' then error('strict: no ' .. k) end return _G[k] end }) end }");
+  SendLogicUpdate();
+  EventDispatcher::ms_Singleton->Connect(a, "Missing", "LogicUpdate");
+  Plan("{}");
+  TakeLog();
+  CaptureStdout();
+  SendLogicUpdate();
+  std::string out = GetCapturedStdout();
+  EXPECT_NE(out.find("Error: Scripts/Relay.lua <-----> "), std::string::npos) << out;
+  EXPECT_NE(out.find("strict: no Missing"), std::string::npos) << out;
+  EXPECT_EQ(TakeLog(), "a;b;");
+  // Called by name outside a delivery, the same.
+  CaptureStdout();
+  a->Call("Missing", 0);
+  EXPECT_NE(GetCapturedStdout().find("strict: no Missing"), std::string::npos);
+  EXPECT_EQ(lua_gettop(L), 0);
+}
+
 } // namespace
