@@ -37,6 +37,12 @@ const char* ErrorText(lua_State* L, int idx) {
   return text ? text : "(error object is not a string)";
 }
 
+// A script's error (on top of the stack), as a failed call or look-up reports it.
+void PrintScriptError(const std::string& path, lua_State* L) {
+  std::printf("Error: %s <-----> %s\n", path.c_str(), ErrorText(L, -1));
+  std::fflush(stdout);
+}
+
 int IndexThroughMetatable(lua_State* L) {
   lua_gettable(L, 1);
   return 1;
@@ -212,8 +218,7 @@ void LuaComponent::Load() {
   int result = lua_pcall(L, 0, 0, 0);
   engine->SetChunkRunning(chunkPath, false);
   if (result != 0) {
-    std::printf("Error: %s <-----> %s\n", path.c_str(), ErrorText(L, -1));
-    std::fflush(stdout);
+    PrintScriptError(path, L);
   }
   lua_settop(L, top);
   Call("Initialize", 0);
@@ -261,8 +266,7 @@ void LuaComponent::CallIn(lua_State* L, int table, const std::string& function, 
     return;
   }
   if (!LookUp(L, table, key, function)) {
-    std::printf("Error: %s <-----> %s\n", path.c_str(), ErrorText(L, -1));
-    std::fflush(stdout);
+    PrintScriptError(path, L);
     lua_settop(L, base);
     return;
   }
@@ -277,8 +281,7 @@ void LuaComponent::CallIn(lua_State* L, int table, const std::string& function, 
   if (lua_pcall(L, nargs, 0, 0) != 0) {
     // Even if the failing script released this component, its deletion waits for the caller's
     // scope.
-    std::printf("Error: %s <-----> %s\n", path.c_str(), ErrorText(L, -1));
-    std::fflush(stdout);
+    PrintScriptError(path, L);
   }
   lua_settop(L, base);
 }
@@ -316,8 +319,7 @@ void LuaComponent::HandleKeyedEvent(PolyEventBase& event, const std::string& fun
     return;
   }
   if (!LookUp(L, top + 1, key, function)) {
-    std::printf("Error: %s <-----> %s\n", path.c_str(), ErrorText(L, -1));
-    std::fflush(stdout);
+    PrintScriptError(path, L);
     lua_settop(L, top);
     return;
   }
@@ -329,8 +331,7 @@ void LuaComponent::HandleKeyedEvent(PolyEventBase& event, const std::string& fun
     std::fprintf(stderr, "Error: %s.lua  does not contain a function %s, call terminated!\n",
                  m_Name.c_str(), function.c_str());
   } else if (lua_pcall(L, 1, 0, 0) != 0) {
-    std::printf("Error: %s <-----> %s\n", path.c_str(), ErrorText(L, -1));
-    std::fflush(stdout);
+    PrintScriptError(path, L);
   }
   lua_settop(L, top);
 }
