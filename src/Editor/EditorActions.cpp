@@ -140,12 +140,21 @@ int ClearLinksTo(Space& space, int id) {
   for (GameObject* object : space.objects) {
     if (!object || object->IsDead)
       continue;
-    if (GameNode* node = NodeOf(object))
+    if (GameNode* node = NodeOf(object)) {
       for (Direction direction : kDirections)
         if (LinkId(*node, direction) == id) {
           LinkId(*node, direction) = -1;
           ++cleared;
         }
+      // The firewall and the link emitters are ids too: left dangling, they would be saved
+      // naming an object the level no longer has.
+      for (int* other : {&node->FireWallID, &node->UpLinkParticlesID, &node->DownLinkParticlesID,
+                         &node->LeftLinkParticlesID, &node->RightLinkParticlesID})
+        if (*other == id) {
+          *other = -1;
+          ++cleared;
+        }
+    }
     if (auto* patrol = object->Get<Patrol>("Patrol"))
       if (patrol->StartID == id) {
         patrol->StartID = -1;

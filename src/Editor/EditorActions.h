@@ -33,8 +33,8 @@ void Link(Space& space, GameObject* from, Direction direction, GameObject* to);
 // Opens or closes the link in that direction at both ends.
 void SetLinkOpen(Space& space, GameObject* from, Direction direction, bool open);
 
-// Sets every link of the space's nodes that names the id to none, and every patrol that starts
-// there to none (-1). Returns how many fields were cleared.
+// Sets every link, firewall and link-particle id of the space's nodes that names the id to none,
+// and every patrol that starts there to none (-1). Returns how many fields were cleared.
 int ClearLinksTo(Space& space, int id);
 // Destroys the object (and its children) after clearing the links that name them.
 void DeleteObject(Space& space, GameObject* object);

@@ -162,6 +162,28 @@ TEST_F(EditorTest, DeletingALinkedNodeClearsTheLinksAndPatrolStartsThatNameIt) {
   EXPECT_EQ(patrol->Get<Patrol>("Patrol")->StartID, -1);
 }
 
+TEST_F(EditorTest, DeletingAFirewallOrLinkEmitterClearsTheNodeFieldsThatNameIt) {
+  GameObject* node = PlaceNode("Locked Node", 0, 0);
+  GameObject* wall = Place("Wall", 0, 0);
+  GameObject* sparks = Place("Sparks", 0.5f, 0);
+  GameObject* other = Place("Other", 2, 0);
+  auto* n = node->Get<GameNode>("GameNode");
+  n->FireWallProtected = true;
+  n->FireWallID = wall->m_Self;
+  n->RightLinkParticlesID = sparks->m_Self;
+  n->UpLinkParticlesID = other->m_Self;
+  OpenEditor();
+  for (const char* name : {"Wall", "Sparks"}) {
+    ASSERT_TRUE(OpenEntry(name));
+    ASSERT_TRUE(Click(std::string(name) + "/Delete Object"));
+    ASSERT_TRUE(Click(std::string(name) + "/Delete Object?/\t \t yes\t \t"));
+  }
+  EXPECT_EQ(n->FireWallID, -1);
+  EXPECT_EQ(n->RightLinkParticlesID, -1);
+  EXPECT_EQ(n->UpLinkParticlesID, other->m_Self); // ids of other objects stay
+  EXPECT_TRUE(n->FireWallProtected);              // the designer decides what the node becomes
+}
+
 TEST_F(EditorTest, CreateEmptyObjectMakesAndSelectsANewObject) {
   OpenEditor();
   size_t before = main->objects.size();
