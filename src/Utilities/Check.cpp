@@ -7,6 +7,24 @@
 namespace {
 int g_failures = 0;
 std::string g_lastDetail;
+
+// Details quote words from data files. Control bytes are printed as \xNN so that a file cannot
+// move the cursor, recolour the terminal or start a forged line of the log.
+std::string Printable(const std::string& detail) {
+  std::string out;
+  out.reserve(detail.size());
+  for (unsigned char c : detail) {
+    if (c < 0x20 || c == 0x7f) {
+      static const char digits[] = "0123456789ABCDEF";
+      out += "\\x";
+      out += digits[c >> 4];
+      out += digits[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
 } // namespace
 
 bool ReportCheck(const char* text, const char* module, int line, const std::string& detail) {
@@ -16,7 +34,7 @@ bool ReportCheck(const char* text, const char* module, int line, const std::stri
     std::fprintf(stderr, "Check failed: %s (%s, line %d)\n", text, module, line);
   else
     std::fprintf(stderr, "Check failed: %s (%s, line %d): %s\n", text, module, line,
-                 detail.c_str());
+                 Printable(detail).c_str());
   std::fflush(stderr);
   return false;
 }

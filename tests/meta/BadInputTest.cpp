@@ -218,6 +218,13 @@ TEST_F(BadInput, UnbalancedBraces) {
   ExpectReported(err);
 }
 
+TEST_F(BadInput, ControlBytesInAReportedWordArePrintedAsEscapes) {
+  std::string widget = "        Component Wid\x1b[2Jget\x07\n        {\n        }\n";
+  std::string err = LoadLevelText(Level(Object("A", 0, widget + kTransform)));
+  ExpectReported(err, "'Wid\\x1B[2Jget\\x07'");
+  EXPECT_EQ(err.find_first_of("\x1b\x07"), std::string::npos) << err;
+}
+
 TEST_F(BadInput, BinaryGarbage) {
   std::mt19937 random(12345);
   for (int round = 0; round < 200; ++round) {
