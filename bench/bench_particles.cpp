@@ -5,13 +5,11 @@
 //   bench_particles            (runs in a scratch folder under the system's temporary folder)
 #include <malloc.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <new>
 #include <string>
 #include <unistd.h>
 
@@ -25,27 +23,8 @@
 #include "Particles/ParticleSystem.h"
 #include "Physics/PhysicsEngine.h"
 
-// ---- Every allocation of the program is counted, to see what steady emission costs.
-
-// The replaced operators pair malloc with free, which this warning cannot see through.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-namespace {
-std::atomic<long> g_allocations{0};
-}
-
-void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* p = std::malloc(size ? size : 1))
-    return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
+// Every allocation of the program is counted, to see what steady emission costs.
+#include "../tests/support/CountingNew.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -133,7 +112,7 @@ void FrameCost() {
   const int frames = 300;
   double particleTime = 0.0, physicsTime = 0.0, endTime = 0.0;
   size_t live = 0;
-  long before = g_allocations;
+  long before = AllocationsSoFar();
   for (int i = 0; i < frames; ++i) {
     auto t0 = Clock::now();
     scene.particles.Update(kFrame, scene.space);
@@ -153,7 +132,7 @@ void FrameCost() {
   std::printf("  particle system %.3f ms, physics %.3f ms, end-of-frame removal %.3f ms\n",
               1e3 * particleTime / frames, 1e3 * physicsTime / frames, 1e3 * endTime / frames);
   std::printf("  allocations per particle emitted and retired: %.2f\n",
-              static_cast<double>(g_allocations - before) / emitted);
+              static_cast<double>(AllocationsSoFar() - before) / emitted);
 }
 
 void Throughput() {
@@ -191,7 +170,7 @@ void Memory() {
     scene.Frame(kFrame);
   long rss10 = ResidentKiB(), heap10 = HeapInUseKiB();
   size_t objects10 = scene.space->AllocatedObjects();
-  long allocations = g_allocations;
+  long allocations = AllocationsSoFar();
   long emitted10 = emittedSoFar();
   while (emittedSoFar() < 100000)
     scene.Frame(kFrame);
@@ -202,7 +181,7 @@ void Memory() {
   std::printf("Memory after %ld: resident %ld KiB, heap in use %ld KiB, %zu pooled objects "
               "(%.2f allocations a particle in between)\n",
               emittedSoFar(), rss100, heap100, scene.space->AllocatedObjects(),
-              static_cast<double>(g_allocations - allocations) /
+              static_cast<double>(AllocationsSoFar() - allocations) /
                   static_cast<double>(emittedSoFar() - emitted10));
 }
 } // namespace
