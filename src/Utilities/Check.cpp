@@ -1,11 +1,16 @@
 // Assertion-style checks: reports naming the check, the module and the line.
 #include "Utilities/Check.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 namespace {
-int g_failures = 0;
+// Any thread may report. Only the main thread does today, but the art decoders run beside it
+// and a report from one of them must not tear the detail or lose a count.
+std::atomic<int> g_failures{0};
+std::mutex g_lastDetailMutex;
 std::string g_lastDetail;
 
 // Details quote words from data files. Control bytes are printed as \xNN so that a file cannot
@@ -28,8 +33,11 @@ std::string Printable(const std::string& detail) {
 } // namespace
 
 bool ReportCheck(const char* text, const char* module, int line, const std::string& detail) {
-  ++g_failures;
-  g_lastDetail = detail;
+  g_failures.fetch_add(1, std::memory_order_relaxed);
+  {
+    std::lock_guard<std::mutex> lock(g_lastDetailMutex);
+    g_lastDetail = detail;
+  }
   if (detail.empty())
     std::fprintf(stderr, "Check failed: %s (%s, line %d)\n", text, module, line);
   else
@@ -45,13 +53,14 @@ void FatalCheck(const char* text, const char* module, int line) {
   std::abort();
 }
 
-const std::string& LastCheckDetail() {
+std::string LastCheckDetail() {
+  std::lock_guard<std::mutex> lock(g_lastDetailMutex);
   return g_lastDetail;
 }
 
 int CheckFailureCount() {
-  return g_failures;
+  return g_failures.load(std::memory_order_relaxed);
 }
 void ResetCheckFailureCount() {
-  g_failures = 0;
+  g_failures.store(0, std::memory_order_relaxed);
 }

@@ -12,7 +12,8 @@ bool ReportCheck(const char* text, const char* module, int line, const std::stri
 [[noreturn]] void FatalCheck(const char* text, const char* module, int line);
 
 // The detail of the last data check that failed (its file and problem); empty when none has.
-const std::string& LastCheckDetail();
+// Reports and these queries may come from any thread.
+std::string LastCheckDetail();
 
 // Number of data checks that failed since start (or since the last reset); used by tests.
 int CheckFailureCount();

@@ -2,7 +2,9 @@
 // right: floats that are not finite numbers, and data paths that mix both separators.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <thread>
 
 #include "Core/Engine.h"
 #include "Core/Space.h"
@@ -102,3 +104,22 @@ TEST_F(ReaderMessages, PathsInMessagesUseOneSeparator) {
 }
 
 } // namespace
+
+// Reports from two threads at once: none is lost and the last detail is one whole report.
+TEST(CheckReports, ReportsFromTwoThreadsAreAllCountedAndNoneTorn) {
+  ResetCheckFailureCount();
+  const std::string details[2] = {std::string(200, 'a'), std::string(300, 'b')};
+  testing::internal::CaptureStderr();
+  auto report = [&](int which) {
+    for (int i = 0; i < 2000; ++i)
+      ReportCheck("concurrent", "tests", __LINE__, details[which]);
+  };
+  std::thread first(report, 0), second(report, 1);
+  first.join();
+  second.join();
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(CheckFailureCount(), 4000);
+  std::string last = LastCheckDetail();
+  EXPECT_TRUE(last == details[0] || last == details[1]) << last.size();
+  EXPECT_EQ(static_cast<size_t>(std::count(err.begin(), err.end(), '\n')), 4000u);
+}
