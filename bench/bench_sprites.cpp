@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -41,6 +42,7 @@
 #include "Core/Space.h"
 #include "Graphics/ShaderProgram.h"
 #include "Graphics/Sprite.h"
+#include "Graphics/SpriteBatch.h"
 #include "Meta/TypeRegistry.h"
 #include "Objects/GameObject.h"
 #include "Objects/Transform.h"
@@ -203,19 +205,11 @@ int RunFloor(const fs::path& dir, int count, int pixels, int frames) {
   Scene scene;
   if (!scene.Open(dir, 0, pixels))
     return 2;
-  std::string log;
-  unsigned program = glCreateProgram();
-  for (auto [kind, file] : {std::pair{GL_VERTEX_SHADER, "VSSpriteBatch.glsl"},
-                            std::pair{GL_FRAGMENT_SHADER, "FSSpriteBatch.glsl"}}) {
-    unsigned shader = glCreateShader(kind);
-    if (CompileShaderFile(shader, (dir / "Graphics/Shaders" / file).string(), log) !=
-        ShaderFileResult::Compiled) {
-      std::fprintf(stderr, "%s: %s\n", file, log.c_str());
-      return 2;
-    }
-    glAttachShader(program, shader);
-  }
-  glLinkProgram(program);
+  ShaderProgram batchShaders;
+  if (!batchShaders.Build("Graphics\\Shaders\\VSSpriteBatch.glsl",
+                          "Graphics\\Shaders\\FSSpriteBatch.glsl"))
+    return 2;
+  const unsigned program = batchShaders.program;
 
   // The four sheets as the layers of one 128x32 texture array with its mip chain.
   unsigned texture = 0;
@@ -238,7 +232,7 @@ int RunFloor(const fs::path& dir, int count, int pixels, int frames) {
   glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 
   // Layer by layer, as the renderer orders them.
-  std::vector<float> vertices;
+  std::vector<SpriteBatch::Vertex> vertices;
   std::vector<Placed> placed = Placements(count);
   const float half = static_cast<float>(pixels) / 2.0f;
   const float corners[4][2] = {{-1, 1}, {1, 1}, {1, -1}, {-1, -1}};
@@ -250,8 +244,8 @@ int RunFloor(const fs::path& dir, int count, int pixels, int frames) {
         float px = placed[i].x + half * (corners[k][0] * c - corners[k][1] * s);
         float py = placed[i].y - half * (corners[k][0] * s + corners[k][1] * c);
         float u = frame + (corners[k][0] > 0 ? 0.25f : 0.0f), v = corners[k][1] > 0 ? 0.0f : 1.0f;
-        vertices.insert(vertices.end(), {px / 640.0f - 1.0f, 1.0f - py / 360.0f, u, v,
-                                         static_cast<float>(i % kSheets), 1.0f, 1.0f, 1.0f, 0.9f});
+        vertices.push_back({px / 640.0f - 1.0f, 1.0f - py / 360.0f, u, v,
+                            static_cast<float>(i % kSheets), 1.0f, 1.0f, 1.0f, 0.9f});
       }
     }
   std::vector<unsigned> indices;
@@ -263,17 +257,21 @@ int RunFloor(const fs::path& dir, int count, int pixels, int frames) {
   glBindVertexArray(array);
   glGenBuffers(2, buffers);
   glBindBuffer(GL_ARRAY_BUFFER, buffers[0]);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)),
+  glBufferData(GL_ARRAY_BUFFER,
+               static_cast<GLsizeiptr>(vertices.size() * sizeof(SpriteBatch::Vertex)),
                vertices.data(), GL_STATIC_DRAW);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(unsigned)),
                indices.data(), GL_STATIC_DRAW);
-  const GLsizei stride = 9 * sizeof(float);
+  using Vertex = SpriteBatch::Vertex;
   for (unsigned a = 0; a < 3; ++a)
     glEnableVertexAttribArray(a);
-  glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, stride, nullptr);
-  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(8));
-  glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(20));
+  glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                        reinterpret_cast<void*>(offsetof(Vertex, x)));
+  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                        reinterpret_cast<void*>(offsetof(Vertex, u)));
+  glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                        reinterpret_cast<void*>(offsetof(Vertex, r)));
   glUseProgram(program);
   glUniform1i(glGetUniformLocation(program, "tex"), 0);
 

@@ -6,7 +6,7 @@
 
 #include "Core/Space.h"
 #include "Editor/EditorActions.h"
-#include "Editor/EditorParts.h"
+#include "Editor/EditorPanels.h"
 #include "Editor/LevelEditor.h"
 #include "Graphics/GLCheck.h"
 #include "Objects/GameObject.h"
@@ -14,7 +14,7 @@
 #include "Physics/RigidBody.h"
 #include "Systems/GraphicsEngine.h"
 
-namespace EditorParts {
+namespace EditorPanels {
 
 namespace {
 const char* const kModule = "Editor\\EditorDebugDraw.cpp";
@@ -105,4 +105,4 @@ void DrawDebugOverlay(LevelEditor& editor) {
   CheckGLError(kModule, __LINE__);
 }
 
-} // namespace EditorParts
+} // namespace EditorPanels

@@ -4,11 +4,11 @@
 
 #include "Core/Space.h"
 #include "Editor/EditorActions.h"
-#include "Editor/EditorParts.h"
+#include "Editor/EditorPanels.h"
 #include "Editor/EditorWidgets.h"
 #include "Editor/LevelEditor.h"
 
-namespace EditorParts {
+namespace EditorPanels {
 
 using namespace EditorUi;
 
@@ -145,4 +145,4 @@ void DrawFileSection(LevelEditor& editor) {
   LeaveModal(editor);
 }
 
-} // namespace EditorParts
+} // namespace EditorPanels

@@ -4,7 +4,7 @@
 
 #include "Core/Space.h"
 #include "Editor/EditorActions.h"
-#include "Editor/EditorParts.h"
+#include "Editor/EditorPanels.h"
 #include "Editor/EditorWidgets.h"
 #include "Editor/LevelEditor.h"
 #include "Gameplay/GameplayComponents.h"
@@ -17,7 +17,7 @@
 #include "Physics/RigidBody.h"
 #include "Systems/GraphicsEngine.h"
 
-namespace EditorParts {
+namespace EditorPanels {
 
 using namespace EditorUi;
 using EditorActions::Direction;
@@ -479,4 +479,4 @@ void DrawInspectors(LevelEditor& editor, GameObject& object) {
     SimpleEmitterInspector(*simple);
 }
 
-} // namespace EditorParts
+} // namespace EditorPanels

@@ -7,14 +7,14 @@
 
 #include "Core/Space.h"
 #include "Editor/EditorActions.h"
-#include "Editor/EditorParts.h"
+#include "Editor/EditorPanels.h"
 #include "Editor/EditorWidgets.h"
 #include "Editor/LevelEditor.h"
 #include "Gameplay/GameplayComponents.h"
 #include "Objects/GameObject.h"
 #include "Objects/Transform.h"
 
-namespace EditorParts {
+namespace EditorPanels {
 
 using namespace EditorUi;
 
@@ -294,4 +294,4 @@ void DrawNodeGraph(LevelEditor& editor) {
   ImGui::End();
 }
 
-} // namespace EditorParts
+} // namespace EditorPanels

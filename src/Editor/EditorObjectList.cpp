@@ -4,7 +4,7 @@
 
 #include "Core/Space.h"
 #include "Editor/EditorActions.h"
-#include "Editor/EditorParts.h"
+#include "Editor/EditorPanels.h"
 #include "Editor/EditorWidgets.h"
 #include "Editor/LevelEditor.h"
 #include "Meta/File.h"
@@ -13,7 +13,7 @@
 #include "Scripting/LuaComponent.h"
 #include "Utilities/Check.h"
 
-namespace EditorParts {
+namespace EditorPanels {
 
 using namespace EditorUi;
 
@@ -293,4 +293,4 @@ void DrawObjectList(LevelEditor& editor) {
   ImGui::End();
 }
 
-} // namespace EditorParts
+} // namespace EditorPanels

@@ -7,7 +7,7 @@
 #include <imgui.h>
 
 #include "Core/Space.h"
-#include "Editor/EditorParts.h"
+#include "Editor/EditorPanels.h"
 #include "Editor/EditorPlatform.h"
 #include "Editor/EditorWidgets.h"
 #include "Objects/GameObject.h"
@@ -115,7 +115,7 @@ void LevelEditor::SelectObject(GameObject* object) {
   selected = object;
   selectedId = object ? object->m_Self : -1;
   selectedSpace = object ? object->spaceIndex : -1;
-  selectedName = object ? EditorParts::NameOf(object) : std::string();
+  selectedName = object ? EditorPanels::NameOf(object) : std::string();
   linkScale = false;
   if (!object)
     return;
@@ -131,7 +131,7 @@ void LevelEditor::KeepSelectionAfterRestore(int id) {
   selected = object;
   selectedId = object ? id : -1;
   selectedSpace = object ? object->spaceIndex : -1;
-  selectedName = object ? EditorParts::NameOf(object) : std::string();
+  selectedName = object ? EditorPanels::NameOf(object) : std::string();
 }
 
 bool LevelEditor::Undo() {
@@ -191,7 +191,7 @@ void LevelEditor::BeginFrame(std::vector<Space*>& spaces) {
     selected = nullptr;
     selectedName.clear();
   } else if (selected) {
-    selectedName = EditorParts::NameOf(selected);
+    selectedName = EditorPanels::NameOf(selected);
   }
   EditorUi::SetTarget(current ? &history : nullptr, current);
   for (; undoRequests > 0; --undoRequests)
@@ -235,7 +235,7 @@ void LevelEditor::DrawMainWindow() {
                       history.Dirty() ? ", unsaved" : "");
   ImGui::Separator();
   if (GameObject* object = Selected())
-    EditorParts::DrawInspectors(*this, *object);
+    EditorPanels::DrawInspectors(*this, *object);
   ImGui::Separator();
   if (EditorUi::Button("Debug Draw"))
     debugDraw = !debugDraw;
@@ -244,7 +244,7 @@ void LevelEditor::DrawMainWindow() {
     nodeGraphShown = !nodeGraphShown;
   ImGui::Separator();
   if (current)
-    EditorParts::DrawFileSection(*this);
+    EditorPanels::DrawFileSection(*this);
   ImGui::End();
 }
 
@@ -253,7 +253,7 @@ void LevelEditor::Draw(std::vector<Space*>& spaces) {
     return;
   BeginFrame(spaces);
   if (debugDraw && current)
-    EditorParts::DrawDebugOverlay(*this);
+    EditorPanels::DrawDebugOverlay(*this);
 
   EditorPlatform::NewFrame();
   ImGui_ImplOpenGL3_NewFrame();
@@ -263,11 +263,11 @@ void LevelEditor::Draw(std::vector<Space*>& spaces) {
   EditorUi::Probe::scopes.clear();
 
   if (nodeGraphShown && current)
-    EditorParts::DrawNodeGraph(*this);
+    EditorPanels::DrawNodeGraph(*this);
   if (mainWindowShown)
     DrawMainWindow();
   if (objectListShown && current)
-    EditorParts::DrawObjectList(*this);
+    EditorPanels::DrawObjectList(*this);
   EndFrame();
 
   ImGui::Render();

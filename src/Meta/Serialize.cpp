@@ -178,7 +178,7 @@ void ReadScriptComponent(TextReader& in, GameObject* object, Space* home, const 
   component->ownerId = object->m_Self;
   component->spaceIndex = object->spaceIndex;
   if (scratch) {
-    // Part of an object that is read only to get past it: its script never runs.
+    // A piece of an object that is read only to get past it: its script never runs.
     LuaComponent::Release(component);
     return;
   }

@@ -18,9 +18,9 @@ public:
 
 // Pushes the handler's instance table (nil when it has none); defined by the script layer.
 void PushHandlerTable(lua_State* L, LuaComponent* handler);
-// Stores the value on top of the stack as field "event" of the table just below it, leaving
-// both on the stack; defined by the script layer.
-void StoreEventInTable(lua_State* L);
+// Stores the value on top of the stack as field "event" of the table at `table` (by default the
+// one just below it), leaving the stack as it was; defined by the script layer.
+void StoreEventInTable(lua_State* L, int table = -2);
 
 template <class T> class EventBase : public PolyEventBase {
 public:

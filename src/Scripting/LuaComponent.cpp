@@ -324,9 +324,7 @@ void LuaComponent::HandleKeyedEvent(PolyEventBase& event, const std::string& fun
     return;
   }
   event.PushCopy(L);
-  lua_rawgeti(L, LUA_REGISTRYINDEX, eventKey);
-  lua_pushvalue(L, -2);
-  lua_rawset(L, top + 1); // as StoreEventInTable does
+  StoreEventInTable(L, top + 1);
   if (!lua_isfunction(L, top + 2)) {
     std::fprintf(stderr, "Error: %s.lua  does not contain a function %s, call terminated!\n",
                  m_Name.c_str(), function.c_str());

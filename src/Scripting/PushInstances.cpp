@@ -69,8 +69,10 @@ void PushHandlerTable(lua_State* L, LuaComponent* handler) {
     lua_pushnil(L);
 }
 
-void StoreEventInTable(lua_State* L) {
-  if (!lua_istable(L, -2))
+void StoreEventInTable(lua_State* L, int table) {
+  if (table < 0)
+    table = lua_gettop(L) + table + 1;
+  if (!lua_istable(L, table))
     return;
   // Stored raw: the field becomes the table's own even when a script's metatable would refuse
   // or redirect it, and no metamethod can fail here, outside the handler's protected call.
@@ -80,5 +82,5 @@ void StoreEventInTable(lua_State* L) {
   else
     lua_pushliteral(L, "event");
   lua_pushvalue(L, -2);
-  lua_rawset(L, -4);
+  lua_rawset(L, table);
 }

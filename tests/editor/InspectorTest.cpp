@@ -28,7 +28,7 @@ protected:
   }
 };
 
-TEST_F(InspectorTest, RoundingToolsTruncateAfterAddingAHalfOrKeepTheWholePart) {
+TEST_F(InspectorTest, RoundingToolsTruncateAfterAddingAHalfOrKeepTheWholeNumber) {
   Transform* t = Inspect(Place("Mover", 2.7f, -2.7f));
   Tool("Transform/X Position", "Transform/Positon Tools/Round X to 0");
   EXPECT_FLOAT_EQ(t->translation_.x_, 3.0f);

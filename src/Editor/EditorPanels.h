@@ -1,5 +1,5 @@
 #pragma once
-// The pieces of the editor's frame, one file each, all drawing for the editor singleton.
+// The panels of the editor's frame, one file each, all drawing for the editor singleton.
 #include <string>
 #include <vector>
 
@@ -7,7 +7,7 @@ class GameObject;
 class LevelEditor;
 class ParticleEmitter;
 
-namespace EditorParts {
+namespace EditorPanels {
 
 // The main window's inspectors for the object, in the fixed order of the components.
 void DrawInspectors(LevelEditor& editor, GameObject& object);
@@ -29,4 +29,4 @@ std::vector<GameObject*> ListedObjects(LevelEditor& editor, bool topLevelOnly);
 // "name" or "Unnamed".
 std::string NameOf(const GameObject* object);
 
-} // namespace EditorParts
+} // namespace EditorPanels
