@@ -71,7 +71,9 @@ fs::path ScratchRoot() {
   for (int i = 0; i < kStartupImages; ++i) {
     for (size_t p = 0; p < pixels.size(); ++p)
       pixels[p] = static_cast<unsigned char>((p % 4 == 3) ? 255 : (random() & 0xff));
-    std::string name = "noise" + std::to_string(i) + ".png";
+    // The first stands in as the fallback image, so that the list is complete and no run
+    // reports it missing.
+    std::string name = i == 0 ? "img_test.png" : "noise" + std::to_string(i) + ".png";
     stbi_write_png((root / "startup/Graphics/Art" / name).c_str(), 256, 256, 4, pixels.data(),
                    256 * 4);
     list += name + " s 256 1 0\n";
