@@ -3,6 +3,7 @@
 #include "Core/Space.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "Core/Engine.h"
 #include "Meta/File.h"
@@ -63,10 +64,32 @@ GameObject* Space::CreateEmptyObject() {
   GameObject* object = objectPool.back().second;
   objectPool.pop_back();
   Prepare(object, index);
+  object->m_Self = IssueId(); // before it is listed: a recycled object still holds its old id
   object->index = static_cast<int>(objects.size());
   objects.push_back(object);
-  object->m_Self = ++idCounter;
   return object;
+}
+
+int Space::IssueId() {
+  if (idCounter < std::numeric_limits<int>::max())
+    return ++idCounter;
+  ReportCheck("idCounter < INT_MAX", "Core\\Space", __LINE__,
+              LevelName + ": the object ids have reached the largest int; the lowest free id is "
+                          "used instead");
+  std::vector<int> used;
+  used.reserve(objects.size());
+  for (const GameObject* object : objects)
+    if (object && object->m_Self >= 0)
+      used.push_back(object->m_Self);
+  std::sort(used.begin(), used.end());
+  int free = 0;
+  for (int id : used) {
+    if (id > free)
+      break;
+    if (id == free)
+      ++free;
+  }
+  return free;
 }
 
 GameObject* Space::CreateArchetypeInstance(const std::string& archetypeName) {

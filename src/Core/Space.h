@@ -41,6 +41,9 @@ public:
 
   // Objects.
   GameObject* CreateEmptyObject();
+  // The next fresh object id: one past idCounter, or, once idCounter has reached the largest
+  // int (a file can store it), the lowest id that no object of the space holds.
+  int IssueId();
   GameObject* CreateArchetypeInstance(const std::string& archetypeName);
   GameObject* CreateAtPosition(const std::string& archetypeName, const Vector2D& position);
   GameObject* GetObjectByName(const std::string& name) const;

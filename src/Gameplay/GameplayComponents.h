@@ -3,7 +3,8 @@
 
 class GameObject;
 
-// A node of the level graph. Links are object ids in the same space, -1 for none.
+// A node of the level graph. Links (and the firewall) are object ids in the same space, -1 for
+// none.
 class GameNode : public Component<GameNode> {
 public:
   bool EndNode = false;
@@ -11,7 +12,7 @@ public:
   int EncryptionLayers = 0;
   int KeyType = 0;
   bool FireWallProtected = false;
-  int FireWallID = 0;
+  int FireWallID = -1;
   int UpID = -1;
   bool UpLinked = true;
   int UpLinkParticlesID = -1;
@@ -47,7 +48,7 @@ public:
 
 class Patrol : public Component<Patrol> {
 public:
-  int StartID = 0;
+  int StartID = -1;
   int MoveDir = 0; // 0 none, 1 up, 2 down, 3 left, 4 right
 
   GameObject* StartNode() const;

@@ -38,20 +38,6 @@ void WriteSpace(TextWriter& out, const Space& space) {
   CloseBlock(out); // the space's own block, opened by DefaultWrite
 }
 
-// Points the object's components and script components back at it.
-void Reown(GameObject* object) {
-  auto reown = [object](auto& byName) {
-    for (auto& [name, component] : byName) {
-      if (!component)
-        continue;
-      component->spaceIndex = object->spaceIndex;
-      component->ownerId = object->m_Self;
-    }
-  };
-  reown(object->components);
-  reown(object->luaComponents);
-}
-
 void ReadSpace(TextReader& in, Space& space, std::vector<GameObject*>* topLevel) {
   int& depth = TextDepth();
   const TypeInfo* objectInfo = TypeOf<GameObject>();
@@ -108,7 +94,7 @@ void RenumberClashes(Space& space, const std::vector<GameObject*>& topLevel) {
   for (GameObject* object : space.objects) {
     if (!object || fromFile.count(object) || !fileIds.count(object->m_Self))
       continue;
-    object->m_Self = ++space.idCounter;
+    object->m_Self = space.IssueId();
     Reown(object);
   }
 }

@@ -282,19 +282,48 @@ void ReadComponents(TextReader& in, GameObject* object, Space* home, bool scratc
   }
 }
 
+// A top-level object takes the id its file stores, and a child read earlier may hold it
+// already (children are numbered as they are made). The child gives way now, before this
+// object's scripts start and look their owner up by id. Two stored objects that share an id
+// keep it: the file says so.
+void GiveWayToStoredId(Space& space, const GameObject* object) {
+  for (GameObject* other : space.objects) {
+    if (!other || other == object || !other->parent || other->m_Self != object->m_Self)
+      continue;
+    other->m_Self = space.IssueId();
+    Reown(other);
+  }
+}
+
 void ReadObject(TextReader& in, Space* spaceRef, bool keepOwnId, GameObject* object,
                 const TypeInfo* info, Space* home, bool scratch, int nesting) {
   int ownId = object->m_Self;
   DefaultRead(in, object, info);
   if (keepOwnId)
     object->m_Self = ownId;
-  if (spaceRef)
+  if (spaceRef) {
     object->spaceIndex = spaceRef->index;
+    if (!keepOwnId)
+      GiveWayToStoredId(*spaceRef, object);
+  }
   ReadChildren(in, object, info, home, scratch, nesting);
   in.MatchLiteral("Components");
   ReadComponents(in, object, home, scratch);
 }
 } // namespace
+
+void Reown(GameObject* object) {
+  auto reown = [object](auto& byName) {
+    for (auto& [name, component] : byName) {
+      if (!component)
+        continue;
+      component->spaceIndex = object->spaceIndex;
+      component->ownerId = object->m_Self;
+    }
+  };
+  reown(object->components);
+  reown(object->luaComponents);
+}
 
 int& TextDepth() {
   static int depth = 0;

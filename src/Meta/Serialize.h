@@ -15,6 +15,8 @@ void InstallTextHooks();
 // The nesting depth shared by the readers: the way to find the end of a block. One file is read
 // at a time. (Each writer keeps its own depth.)
 int& TextDepth();
+// Points the object's components and script components back at it (after its id changed).
+void Reown(GameObject* object);
 
 // Keeps the nesting depth of an outer read while a whole file is read from depth zero (a script
 // may load an archetype while a level is being read).

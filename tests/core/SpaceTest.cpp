@@ -1,6 +1,8 @@
 // Spaces: lookup by name, the end-of-frame activity rule, and level changes and restarts.
+#include <limits>
 #include <set>
 
+#include "Utilities/Check.h"
 #include "core/CoreFixtures.h"
 #include "support/TestSupport.h"
 
@@ -36,6 +38,24 @@ TEST_F(Spaces, CreateAppendsWithItsIndexAndGetFindsTheFirstOfAName) {
   EXPECT_FALSE(pause->m_Active);
   EXPECT_FALSE(pause2->m_Active);
   EXPECT_TRUE(hud->m_Active);
+}
+
+// A file can store the largest int as an id; the ids issued after it must not overflow, and
+// must still be ones no object holds.
+TEST_F(Spaces, IdsAfterTheLargestIntAreTheLowestFreeOnes) {
+  Space* space = engine->CreateSpace("Ids");
+  space->CreateEmptyObject()->m_Self = 0;
+  space->CreateEmptyObject()->m_Self = 2;
+  space->CreateEmptyObject()->m_Self = std::numeric_limits<int>::max();
+  space->idCounter = std::numeric_limits<int>::max();
+  testing::internal::CaptureStderr();
+  int before = CheckFailureCount();
+  EXPECT_EQ(space->CreateEmptyObject()->m_Self, 1);
+  EXPECT_EQ(space->CreateEmptyObject()->m_Self, 3);
+  EXPECT_EQ(CheckFailureCount() - before, 2);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("the object ids have reached the largest"),
+            std::string::npos);
+  EXPECT_EQ(space->idCounter, std::numeric_limits<int>::max());
 }
 
 TEST_F(Spaces, ActivityRule) {

@@ -242,6 +242,11 @@ TEST_F(NodeGraphTest, AccessorsOfNewAndDestroyedNodes) {
   EXPECT_EQ(Eval("fresh.GameNode.RightParticles"), "nil");
   EXPECT_EQ(Eval("fresh.GameNode.UpLinked"), "true");
   EXPECT_EQ(Eval("fresh.GameNode.EndNode"), "false");
+  // The firewall and a patrol's start are "none" too, not the space's first object (id 0).
+  ASSERT_EQ(nodes[0]->m_Self, 0);
+  EXPECT_EQ(Eval("fresh.GameNode.FireWall"), "nil");
+  fresh->AddComponent("Patrol");
+  EXPECT_EQ(Eval("fresh.Patrol.StartNode"), "nil");
 
   graph[0]->FireWallID = nodes[5]->m_Self;
   EXPECT_EQ(Eval("n0.GameNode.FireWall == n5"), "true");
@@ -278,4 +283,29 @@ TEST_F(ScriptTest, LevelLoadsNodeGraphAndScriptWalksIt) {
   EXPECT_EQ(Eval("levelWalkerShutdowns"), "2"); // its connection, then its object's release
 }
 
+// A child is numbered as it is made, so it can be issued the id that the file stores for a
+// later object. A script of that later object starts while the file is still being read, and
+// must find its own object, not the child, when it looks its owner up by id.
+TEST_F(ScriptTest, ScriptsStartedDuringALoadFindTheirOwnObject) {
+  auto object = [](int id, const std::string& name, const std::string& children,
+                   const std::string& components) {
+    return "GameObject\n{\nm_Active bool true\nm_Self int " + std::to_string(id) +
+           "\nm_ArchetypeName std::string \"\"\nm_Name std::string \"" + name +
+           "\"\nChildren\n{\n" + children + "}\nComponents\n{\n" + components + "}\n}\n";
+  };
+  const std::string script = "Component LuaComponent\n{\nm_Name std::string \"OwnerNamer\"\n}\n";
+  // The child is issued 1, gives way to B and is given 3, then gives way to D.
+  dir.Write("Node Levels/ids.level", "Space\n{\nm_Active bool true\nObjects\n{\n" +
+                                         object(0, "A", object(0, "child", "", ""), "") +
+                                         object(1, "B", "", script) + object(2, "C", "", "") +
+                                         object(3, "D", "", script) + "}\n}\n");
+  main->LoadLevel("Node Levels\\ids.level");
+  EXPECT_EQ(main->loadProblem, "");
+  EXPECT_EQ(Eval("ownersSeen"), "B,D,");
+  GameObject* child = main->GetObjectByName("child");
+  ASSERT_NE(child, nullptr);
+  EXPECT_GT(child->m_Self, 3);
+  EXPECT_EQ(main->GetObjectById(1)->m_Name, "B");
+  EXPECT_EQ(main->GetObjectById(3)->m_Name, "D");
+}
 } // namespace
