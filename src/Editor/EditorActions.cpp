@@ -35,6 +35,15 @@ bool CheckName(const std::string& name, std::string& why) {
   return false;
 }
 
+bool CheckObjectName(const std::string& name, std::string& why) {
+  if (!CheckName(name, why))
+    return false;
+  if (name != "Particle")
+    return true;
+  why = "objects named \"Particle\" are neither listed nor saved";
+  return false;
+}
+
 std::string LevelFileName(const std::string& typed) {
   const std::string extension = ".level";
   if (typed.size() >= extension.size() &&

@@ -16,6 +16,9 @@ constexpr size_t kMaxName = 255;
 // A name typed into the editor: not empty, at most 255 characters, no path separator, no
 // "..", no control character. False with the reason when the name is refused.
 bool CheckName(const std::string& name, std::string& why);
+// A new name for an object: as CheckName, and not "Particle", the name of the objects that are
+// neither listed nor saved (an object renamed so would vanish from the list and the file).
+bool CheckObjectName(const std::string& name, std::string& why);
 // The level file name for a typed name: ".level" is added when missing.
 std::string LevelFileName(const std::string& typed);
 

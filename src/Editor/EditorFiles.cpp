@@ -23,6 +23,9 @@ struct Leaving {
 };
 Leaving g_leaving;
 std::string g_saveName;
+// The file of a level that was not read whole, once the designer has been told that saving
+// over it loses what was not read: the next save to it goes ahead.
+std::string g_overwriteWarned;
 
 bool SaveAs(LevelEditor& editor, const std::string& typed) {
   std::string why;
@@ -31,11 +34,22 @@ bool SaveAs(LevelEditor& editor, const std::string& typed) {
     return false;
   }
   std::string fileName = EditorActions::LevelFileName(typed);
-  if (!EditorActions::SaveLevelFile(*editor.current, fileName, why)) {
+  Space& level = *editor.current;
+  if (!level.loadProblem.empty() && fileName == level.LevelName && g_overwriteWarned != fileName) {
+    g_overwriteWarned = fileName;
+    editor.Say(std::string(LevelEditor::kLevelFolder) + fileName +
+                   " was not read whole, and saving over it loses what was not read (" +
+                   level.loadProblem + "). Save under another name, or save again to overwrite it.",
+               true);
+    return false;
+  }
+  if (!EditorActions::SaveLevelFile(level, fileName, why)) {
     editor.Say("Save failed: " + why, true);
     return false;
   }
-  editor.current->LevelName = fileName;
+  level.loadProblem.clear(); // the level now stands whole in the file it was saved to
+  g_overwriteWarned.clear();
+  level.LevelName = fileName;
   editor.history.MarkSaved();
   editor.Say(std::string("Saved ") + LevelEditor::kLevelFolder + fileName);
   return true;
@@ -45,6 +59,7 @@ void StartNewLevel(LevelEditor& editor) {
   editor.SelectObject(nullptr);
   editor.current->Clear();
   editor.current->LevelName.clear();
+  editor.current->loadProblem.clear();
   editor.history.Reset();
   editor.Say("New level: save it to give it a name");
 }

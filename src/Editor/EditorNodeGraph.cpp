@@ -198,7 +198,7 @@ void RenamePopup(LevelEditor& editor) {
   if (Button("Modify")) {
     std::string why;
     GameObject* node = editor.current->GetObjectById(g_graph.renameNode);
-    if (!EditorActions::CheckName(g_graph.newName, why)) {
+    if (!EditorActions::CheckObjectName(g_graph.newName, why)) {
       editor.Say("The name '" + g_graph.newName + "' is refused: " + why, true);
     } else if (node && !node->IsDead) {
       Step();

@@ -41,7 +41,7 @@ void RenamePopup(LevelEditor& editor, GameObject& object) {
   InputScratch("New Name", g_newName, 256);
   if (Button("Modify")) {
     std::string why;
-    if (!EditorActions::CheckName(g_newName, why)) {
+    if (!EditorActions::CheckObjectName(g_newName, why)) {
       editor.Say("The name '" + g_newName + "' is refused: " + why, true);
     } else {
       Step();
@@ -166,7 +166,9 @@ void DeletePopup(LevelEditor& editor, GameObject& object) {
 }
 
 void ObjectEntry(LevelEditor& editor, GameObject& object) {
-  ImGui::PushID(object.m_Self);
+  // Keyed by the object, not its id: two objects of a space may share an id (a hand-edited
+  // file), and their entries must still open and ask on their own.
+  ImGui::PushID(&object);
   ProbeScope scope(NameOf(&object));
   ImGuiTreeNodeFlags flags = ImGuiTreeNodeFlags_OpenOnArrow | ImGuiTreeNodeFlags_OpenOnDoubleClick;
   if (editor.Selected() == &object)

@@ -177,13 +177,13 @@ void LevelEditor::BeginFrame(std::vector<Space*>& spaces) {
   if (current && (reloadExpected || current->LevelName != lastLevelName)) {
     history.Reset();
     SelectObject(nullptr);
-    if (!loadRequested.empty() && loadRequested == current->LevelName) {
-      std::string file = std::string(kLevelFolder) + loadRequested;
-      if (current->loadProblem.empty())
-        Say("Loaded " + file);
-      else
-        Say(file + " was not read whole: " + current->loadProblem, true);
-    }
+    std::string file = std::string(kLevelFolder) + current->LevelName;
+    // However the level came (the editor, the game, a restart), a file that was not read whole
+    // is pointed out before anyone saves over it.
+    if (!current->loadProblem.empty())
+      Say(file + " was not read whole: " + current->loadProblem, true);
+    else if (!loadRequested.empty() && loadRequested == current->LevelName)
+      Say("Loaded " + file);
     loadRequested.clear();
   }
   reloadExpected = false;

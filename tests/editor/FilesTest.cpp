@@ -159,3 +159,47 @@ TEST_F(FilesTest, ALevelOrAnArchetypeThatCannotBeReadIsReportedInTheEditor) {
   EXPECT_FALSE(editor->messageIsError) << editor->message;
   EXPECT_EQ(editor->message, "Loaded Node Levels\\Whole.level");
 }
+
+// A level that was not read whole, however it came (here the game loaded it), is pointed out,
+// and saving over its file asks to be done twice: what was not read would be lost.
+TEST_F(FilesTest, SavingOverALevelThatWasNotReadWholeIsAskedTwice) {
+  const std::string broken = "Space\r\n{\r\n  m_Active bool true\r\n  Objects\r\n  {\r\n"
+                             "    GameObject\r\n    {\r\n      m_Active bool true\r\n"
+                             "      m_Self int 0\r\n      m_ArchetypeName std::string \"\"\r\n"
+                             "      m_Name std::string \"Kept\"\r\n      Children\r\n      {\r\n"
+                             "      }\r\n      Components\r\n      {\r\n"
+                             "        Component GameNodeX\r\n        {\r\n        }\r\n"
+                             "      }\r\n    }\r\n  }\r\n}\r\n";
+  dir->Write("Node Levels/Typo.level", broken);
+  testing::internal::CaptureStderr(); // the reader's own reports
+  main->LoadLevel("Node Levels\\Typo.level");
+  testing::internal::GetCapturedStderr();
+  ASSERT_FALSE(main->loadProblem.empty());
+  OpenEditor();
+  EXPECT_TRUE(editor->messageIsError) << editor->message;
+  EXPECT_NE(editor->message.find("Typo.level was not read whole"), std::string::npos)
+      << editor->message;
+
+  SaveThroughTheModal("Typo");
+  EXPECT_EQ(dir->Read("Node Levels/Typo.level"), broken);
+  EXPECT_TRUE(editor->messageIsError) << editor->message;
+  EXPECT_NE(editor->message.find("save again to overwrite it"), std::string::npos)
+      << editor->message;
+
+  // Under another name it is saved at once; the original stays as it was.
+  SaveThroughTheModal("Typo fixed");
+  EXPECT_TRUE(fs::exists("Node Levels/Typo fixed.level"));
+  EXPECT_EQ(dir->Read("Node Levels/Typo.level"), broken);
+
+  // Asked again, the original is overwritten.
+  main->LoadLevel("Node Levels\\Typo.level");
+  testing::internal::CaptureStderr();
+  Frame();
+  testing::internal::GetCapturedStderr();
+  SaveThroughTheModal("Typo");
+  EXPECT_EQ(dir->Read("Node Levels/Typo.level"), broken);
+  SaveThroughTheModal("Typo");
+  EXPECT_NE(dir->Read("Node Levels/Typo.level"), broken);
+  EXPECT_EQ(editor->message, "Saved Node Levels\\Typo.level");
+  EXPECT_TRUE(main->loadProblem.empty());
+}

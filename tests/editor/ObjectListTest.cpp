@@ -84,7 +84,8 @@ TEST_F(EditorTest, RenamingTakesTheTypedNameAndRefusesBadOnes) {
   OpenEditor();
   ASSERT_TRUE(OpenEntry("Old"));
   ASSERT_TRUE(Click("Old/Change Name"));
-  for (const char* bad : {"a/b", "..", "x\\y"}) {
+  // "Particle" would hide the object from the list and leave it out of the saved file.
+  for (const char* bad : {"a/b", "..", "x\\y", "Particle"}) {
     ASSERT_TRUE(Type("Old/Change Name/New Name", bad));
     ASSERT_TRUE(Click("Old/Change Name/Modify"));
     EXPECT_EQ(object->m_Name, "Old") << bad;
@@ -94,6 +95,16 @@ TEST_F(EditorTest, RenamingTakesTheTypedNameAndRefusesBadOnes) {
   ASSERT_TRUE(Click("Old/Change Name/Modify"));
   EXPECT_EQ(object->m_Name, "New") << Shown("Message");
   EXPECT_NE(Find("New/entry"), nullptr);
+}
+
+// A hand-edited file can give two objects one id; their entries still open on their own.
+TEST_F(EditorTest, EntriesOfTwoObjectsSharingAnIdOpenOnTheirOwn) {
+  Place("Twin A", 0, 0)->m_Self = 7;
+  Place("Twin B", 1, 0)->m_Self = 7;
+  OpenEditor();
+  ASSERT_TRUE(OpenEntry("Twin A"));
+  EXPECT_NE(Find("Twin A/Change Name"), nullptr);
+  EXPECT_EQ(Find("Twin B/Change Name"), nullptr);
 }
 
 TEST_F(EditorTest, AddToParentMakesTheEntryAChildAndRefusesACycle) {
