@@ -3,12 +3,14 @@
 
 #include <GL/glew.h>
 #include <algorithm>
+#include <set>
 #include <vector>
 
 #include "Graphics/GLCheck.h"
 #include "Graphics/GLContext.h"
 #include "Graphics/ShaderProgram.h"
 #include "Systems/GraphicsEngine.h"
+#include "Utilities/Check.h"
 
 namespace {
 // The buffers of appearances that went away, kept for the next ones: pooled components are
@@ -32,7 +34,7 @@ int Channel(float v) {
 
 Appearance::Appearance(const char* module, const Texture& source, glm::vec4 tint)
     : source_(source), color_(Clamped(tint)), animate_rate_(source.base_fps_), glModule(module) {
-  LookUpTexture();
+  LookUpTexture(false);
   frameStep = 1.0f / static_cast<float>(source_.Frames());
 }
 
@@ -65,7 +67,7 @@ void Appearance::Adopt(const TextureRecord& record) {
   textureName = record.glName;
 }
 
-void Appearance::LookUpTexture() {
+void Appearance::LookUpTexture(bool keepStoredName) {
   lookedUpPath = source_.filename_;
   GraphicsEngine* graphics = GraphicsEngine::ms_Singleton;
   if (!graphics)
@@ -73,14 +75,29 @@ void Appearance::LookUpTexture() {
   const std::string& path = source_.filename_;
   std::string key = path.size() > kArtPrefixLength ? path.substr(kArtPrefixLength) : std::string();
   TextureRecord* record = graphics->FindTexture(key);
-  if (!record)
-    record = graphics->FindTexture("img_test.png");
-  if (record)
+  if (record) {
     Adopt(*record);
+    return;
+  }
+  record = graphics->FindTexture("img_test.png");
+  if (!record)
+    return;
+  std::string stored = path;
+  Adopt(*record);
+  if (!keepStoredName)
+    return;
+  // A name from a file stays what the file says, so that saving the level does not turn a
+  // typo or an image missing for now into "img_test.png" for good.
+  source_.filename_ = stored;
+  lookedUpPath = stored;
+  static std::set<std::string> reported;
+  if (reported.insert(stored).second)
+    ReportCheck("texture listed", "Graphics\\Appearance", __LINE__,
+                stored + " is not in the art list; it draws as img_test.png and keeps its name");
 }
 
 void Appearance::ReapplyLook() {
-  LookUpTexture();
+  LookUpTexture(true);
   frameStep = 1.0f / static_cast<float>(source_.Frames());
   color_ = Clamped(color_);
 }

@@ -57,7 +57,8 @@ protected:
   // Copies the stored look and the texture found for it; the GL buffers stay with their owner.
   void CopyLook(const Appearance& other);
   // After stored members were written directly (loads): the texture is looked up again, and
-  // the frame step and the clamped colour follow it.
+  // the frame step and the clamped colour follow it. A name the art list lacks is kept (and
+  // drawn as "img_test.png").
   void ReapplyLook();
   // Takes the texture listed under key; false, and nothing changed, for an unknown key.
   bool TakeTexture(const std::string& key);
@@ -81,8 +82,9 @@ protected:
 
 private:
   // Finds source_ in the texture table, falling back to "img_test.png"; without a graphics
-  // system or either entry the stored texture is kept as it is.
-  void LookUpTexture();
+  // system or either entry the stored texture is kept as it is. With `keepStoredName` (names
+  // read from files) a fallback keeps source_'s name and reports it, once a name.
+  void LookUpTexture(bool keepStoredName);
   void Adopt(const TextureRecord& record);
   bool EnsureBuffers();
   void ReleaseBuffers();

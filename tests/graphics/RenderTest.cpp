@@ -8,6 +8,7 @@
 #include "Graphics/Font.h"
 #include "Graphics/GLCheck.h"
 #include "Graphics/Sprite.h"
+#include "Meta/File.h"
 #include "Objects/Camera.h"
 #include "Objects/GameObject.h"
 #include "Objects/Transform.h"
@@ -185,7 +186,10 @@ TEST_F(RenderTest, MissingImageDrawsUntexturedAndUnknownNameFallsBack) {
   EXPECT_EQ(At(-3.9f, 0.9f), kGreen);
   EXPECT_EQ(At(-4.1f, 0.0f), kBlack);
   EXPECT_EQ(At(3.0f, 0.0f), kMagenta);
-  EXPECT_EQ(sprite->GetTexture(), "Graphics\\Art\\img_test.png");
+  // It keeps the name it was given, so that saving the level does not lose it.
+  EXPECT_EQ(sprite->GetTexture(), "Graphics\\Art\\nowhere.png");
+  EXPECT_NE(LevelText(*main).find("filename_ std::string \"Graphics\\Art\\nowhere.png\""),
+            std::string::npos);
   Swap();
 
   // Without the fallback an unknown name leaves an untextured quad.
