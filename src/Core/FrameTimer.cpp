@@ -8,6 +8,8 @@
 #include <cstring>
 #include <thread>
 
+#include "Utilities/Check.h"
+
 namespace FrameTimer {
 int64_t frameStart = 0;
 int64_t counterFrequency = 1;
@@ -38,8 +40,8 @@ int ReadFrameRate(const std::string& path) {
   std::fclose(fp);
   int rate = std::atoi(text);
   if (rate <= 0) {
-    std::fprintf(stderr, "%s: \"%s\" is not a positive frame rate, using %d\n", path.c_str(), text,
-                 kDefaultRate);
+    std::fprintf(stderr, "%s: \"%s\" is not a positive frame rate, using %d\n", path.c_str(),
+                 Printable(text).c_str(), kDefaultRate);
     rate = kDefaultRate;
   }
   return rate;

@@ -13,6 +13,7 @@
 #include "Objects/Events.h"
 #include "Objects/GameObject.h"
 #include "Scripting/LuaEngine.h"
+#include "Utilities/Check.h"
 #include "Utilities/Paths.h"
 
 namespace {
@@ -189,10 +190,10 @@ void LuaComponent::Load() {
     if (status == LUA_ERRFILE)
       // The file is named too: the component's name alone does not say where it was sought.
       std::fprintf(stderr, "Error: %s <-----> Cannot find/open lua script <-----> %s\n",
-                   m_Name.c_str(), HostPath(path).c_str());
+                   Printable(m_Name).c_str(), Printable(HostPath(path)).c_str());
     else if (status == LUA_ERRMEM)
       std::fprintf(stderr, "Error: %s <-----> Memory allocation error while loading\n",
-                   m_Name.c_str());
+                   Printable(m_Name).c_str());
     else
       std::fprintf(stderr, "Error: %s\n", ErrorText(L, -1));
     lua_settop(L, top);
@@ -261,7 +262,7 @@ void LuaComponent::CallIn(lua_State* L, int table, const std::string& function, 
                           int nargs) {
   if (!lua_istable(L, table)) {
     std::fprintf(stderr, "Error: %s.lua instance has not been loaded %s cannot be called!\n",
-                 m_Name.c_str(), function.c_str());
+                 Printable(m_Name).c_str(), function.c_str());
     lua_settop(L, base);
     return;
   }
@@ -272,7 +273,7 @@ void LuaComponent::CallIn(lua_State* L, int table, const std::string& function, 
   }
   if (!lua_isfunction(L, -1)) {
     std::fprintf(stderr, "Error: %s.lua  does not contain a function %s, call terminated!\n",
-                 m_Name.c_str(), function.c_str());
+                 Printable(m_Name).c_str(), function.c_str());
     lua_settop(L, base);
     return;
   }
@@ -327,7 +328,7 @@ void LuaComponent::HandleKeyedEvent(PolyEventBase& event, const std::string& fun
   StoreEventInTable(L, top + 1);
   if (!lua_isfunction(L, top + 2)) {
     std::fprintf(stderr, "Error: %s.lua  does not contain a function %s, call terminated!\n",
-                 m_Name.c_str(), function.c_str());
+                 Printable(m_Name).c_str(), function.c_str());
   } else if (lua_pcall(L, 1, 0, 0) != 0) {
     PrintScriptError(path, L);
   }

@@ -12,9 +12,8 @@ namespace {
 std::atomic<int> g_failures{0};
 std::mutex g_lastDetailMutex;
 std::string g_lastDetail;
+} // namespace
 
-// Details quote words from data files. Control bytes are printed as \xNN so that a file cannot
-// move the cursor, recolour the terminal or start a forged line of the log.
 std::string Printable(const std::string& detail) {
   std::string out;
   out.reserve(detail.size());
@@ -30,7 +29,6 @@ std::string Printable(const std::string& detail) {
   }
   return out;
 }
-} // namespace
 
 bool ReportCheck(const char* text, const char* module, int line, const std::string& detail) {
   g_failures.fetch_add(1, std::memory_order_relaxed);

@@ -8,6 +8,11 @@
 // standard error. Returns false so it can be used in conditions.
 bool ReportCheck(const char* text, const char* module, int line, const std::string& detail = {});
 
+// Words quoted from data files, with control bytes (below 0x20, and 0x7F) as \xNN: a file must
+// not move the cursor, recolour the terminal or start a forged line of the log. Reports use it
+// for their detail.
+std::string Printable(const std::string& detail);
+
 // Same report, then aborts the program.
 [[noreturn]] void FatalCheck(const char* text, const char* module, int line);
 

@@ -42,6 +42,12 @@ TEST(FrameRateFile, NonPositiveOrGarbageFallsBackTo60) {
     EXPECT_EQ(FrameTimer::ReadFrameRate(), 60) << '"' << text << '"';
     EXPECT_EQ(dir.Read("FrameRate.txt"), text) << "an existing file is never rewritten";
   }
+  // The file's bytes are quoted in the message; an escape sequence is not passed on as such.
+  dir.Write("FrameRate.txt", "\x1b[2");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(FrameTimer::ReadFrameRate(), 60);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "FrameRate.txt: \"\\x1B[2\" is not a positive frame rate, using 60\n");
 }
 
 TEST(FrameRateFile, FrameLastsAtLeastTheTarget) {

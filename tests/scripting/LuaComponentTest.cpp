@@ -46,6 +46,11 @@ TEST_F(ScriptTest, LoadFailuresAreReportedOnStandardError) {
   EXPECT_EQ(GetCapturedStderr(), "Error: DoesNotExist <-----> Cannot find/open lua script <-----> "
                                  "Scripts/DoesNotExist.lua\n");
   EXPECT_EQ(missing->instanceRef, 0);
+  // The name comes from a level file: its control bytes are not passed on to the terminal.
+  CaptureStderr();
+  o->AddLuaComponent("Gone\x1b[2J");
+  EXPECT_EQ(GetCapturedStderr(), "Error: Gone\\x1B[2J <-----> Cannot find/open lua script <-----> "
+                                 "Scripts/Gone\\x1B[2J.lua\n");
 
   // A later delivery names the handler's function.
   EventDispatcher::ms_Singleton->Connect(missing, "OnUpdate", "LogicUpdate");
