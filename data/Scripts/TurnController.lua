@@ -525,8 +525,11 @@ local function ToggleLink(d)
   return true
 end
 
+-- Once the turn has decided the level, it is over: the outcome's animation still plays, but
+-- neither a restart nor the pause screen can undo what the log already said.
 local function Found()
   outcome = "found"
+  phase = "over"
   Log(string.format("level found %s turns=%d", LevelFile(), turn))
   Sounds.PlaySound(R.Sound.Death)
   Input.SimpleVibrate(0.8, 400)
@@ -536,6 +539,7 @@ end
 
 local function Won()
   outcome = "won"
+  phase = "over"
   Log(string.format("level won %s turns=%d", LevelFile(), turn))
   Sounds.PlaySound(R.Sound.Victory)
   stages[#stages + 1] = { R.Call(level.player.script, "WonAnimation") }

@@ -229,6 +229,24 @@ TEST_F(RulesTest, ReachingTheEndNodeWinsBeforeAPatrolCanStepOntoIt) {
   EXPECT_TRUE(Contains(Sounds(), "PlaySound:levelvictory"));
 }
 
+// Once the log has said "won", neither the restart key nor the pause screen can take it back
+// while the win still animates.
+TEST_F(RulesTest, AWonLevelCannotBeRestartedOrPausedDuringItsAnimation) {
+  LoadSource("level 1\ncredits 0\ngrid\nS-E\nend\nnode S start\nnode E end\n");
+  KeyDown(SDLK_RIGHT);
+  Frame();
+  KeyUp(SDLK_RIGHT);
+  for (int i = 0; i < 60 && !Contains(LogLines(), "level won Level01.level turns=1"); ++i)
+    Frame();
+  ASSERT_TRUE(Contains(LogLines(), "level won Level01.level turns=1"));
+  Tap(SDLK_r);
+  Tap(SDLK_ESCAPE);
+  Frames(2);
+  EXPECT_EQ(Eval("tostring(Engine.Paused)"), "false");
+  EXPECT_EQ(CountPrinted("level start Level01.level"), 0) << "no restart";
+  EXPECT_EQ(Eval("tostring(VantixTotals and VantixTotals.found or 0)"), "0");
+}
+
 TEST_F(RulesTest, APatrolSteppingOntoThePlayerFindsItAndTheLevelRestarts) {
   LoadSource("level 1\ncredits 0\ngrid\nS-a-b-E\nend\nnode S start\nnode E end\npatrol b left\n");
   Play("wait");
