@@ -15,12 +15,6 @@ int main(int argc, char** argv) {
   std::vector<levels::ParEntry> pars;
   std::vector<std::string> parProblems;
   bool havePars = levels::ReadPars(data, pars, parProblems);
-  bool ok = levels::Report(checked, havePars ? &pars : nullptr, std::cout);
-  for (const std::string& problem : parProblems)
-    std::cout << problem << '\n';
-  if (!havePars) {
-    std::cout << levels::kParsFile << ": cannot be read\n";
-    ok = false;
-  }
-  return ok && parProblems.empty() ? 0 : 1;
+  bool ok = levels::Report(checked, havePars ? &pars : nullptr, parProblems, std::cout);
+  return ok ? 0 : 1;
 }

@@ -73,6 +73,6 @@ int main(int argc, char** argv) {
     std::cerr << "make_game_levels: cannot write " << levels::kParsFile << '\n';
     ok = false;
   }
-  ok = levels::Report(checked, &pars, std::cout) && ok;
+  ok = levels::Report(checked, &pars, {}, std::cout) && ok;
   return ok ? 0 : 1;
 }

@@ -223,4 +223,35 @@ TEST_F(GameTest, TheCheckerRefusesAnUnwinnableLevelAndAParThatDiffersFromItsSolu
       << output;
 }
 
+// The game takes any KeyType but 0 as a key type; so does the checker, without reading past its
+// key list. The generator's sources take key types from 1.
+TEST_F(GameTest, TheCheckerTakesAnyKeyTypeAndTheGeneratorRefusesOnesBelowOne) {
+  MakeLevels({{"level01.txt", "level 1\ncredits 0\ngrid\nS-k-w-E\nend\nnode S start\n"
+                              "node k key=2\nnode w firewall=2\nnode E end\n"}});
+  std::string text = dir.Read("Node Levels/Level01.level");
+  std::string negative = std::regex_replace(text, std::regex("KeyType int 2"), "KeyType int -3");
+  ASSERT_NE(negative, text);
+  dir.Write("Node Levels/Level01.level", negative);
+  std::string output;
+  EXPECT_EQ(RunProgram(std::string("\"") + VANTIX_CHECK_LEVELS + "\" .", output), 0) << output;
+  EXPECT_NE(output.find("Level01.level: level 1, par 3"), std::string::npos) << output;
+
+  output = MakeLevels({{"level01.txt", "level 1\ncredits 0\ngrid\nS-k-E\nend\nnode S start\n"
+                                       "node k key=-1\nnode E end\n"}});
+  EXPECT_NE(output.find("'key=-1': a key type is a number from 1"), std::string::npos) << output;
+}
+
+// Problems of the pars file itself count in the checker's summary, as the levels' do.
+TEST_F(GameTest, TheCheckersSummaryCountsTheProblemsOfThePars) {
+  MakeLevels({{"level01.txt", "level 1\ncredits 0\ngrid\nS-E\nend\nnode S start\nnode E end\n"}});
+  dir.Write("Node Levels/Pars.txt", dir.Read("Node Levels/Pars.txt") + "garbage line\n");
+  std::string output;
+  EXPECT_EQ(RunProgram(std::string("\"") + VANTIX_CHECK_LEVELS + "\" .", output), 1);
+  EXPECT_NE(output.find("playable: 1 problem\n"), std::string::npos) << output;
+  EXPECT_LT(output.find("Node Levels/Pars.txt:"), output.find("playable: 1 problem")) << output;
+  std::filesystem::remove(dir.Path() / "Node Levels" / "Pars.txt");
+  EXPECT_EQ(RunProgram(std::string("\"") + VANTIX_CHECK_LEVELS + "\" .", output), 1);
+  EXPECT_NE(output.find("Node Levels/Pars.txt: cannot be read\nchecked"), std::string::npos)
+      << output;
+}
 } // namespace

@@ -99,7 +99,7 @@ bool WritePars(const std::string& dataDir, const std::vector<ParEntry>& entries)
 }
 
 bool Report(const std::vector<CheckedLevel>& levels, const std::vector<ParEntry>* pars,
-            std::ostream& out) {
+            const std::vector<std::string>& parProblems, std::ostream& out) {
   int problems = 0, playable = 0;
   auto problem = [&](const std::string& file, const std::string& text) {
     out << file << ": " << text << '\n';
@@ -136,6 +136,12 @@ bool Report(const std::vector<CheckedLevel>& levels, const std::vector<ParEntry>
                         std::to_string(expected) + " (levels count 1, 2, ...)");
     expected = number + 1;
   }
+  for (const std::string& text : parProblems) {
+    out << text << '\n';
+    ++problems;
+  }
+  if (!pars)
+    problem(kParsFile, "cannot be read");
   if (pars) {
     std::set<std::string> listed;
     for (const ParEntry& entry : *pars) {

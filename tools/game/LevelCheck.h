@@ -39,8 +39,10 @@ bool ReadPars(const std::string& dataDir, std::vector<ParEntry>& entries,
               std::vector<std::string>& problems);
 bool WritePars(const std::string& dataDir, const std::vector<ParEntry>& entries);
 
-// Prints each level's result and every problem (levels, numbering, pars); true when none.
+// Prints each level's result and every problem (levels, numbering, the pars file's own lines
+// in `parProblems`, pars that disagree), then the count of them all; true when there is none.
+// A null `pars` is a pars file that cannot be read.
 bool Report(const std::vector<CheckedLevel>& levels, const std::vector<ParEntry>* pars,
-            std::ostream& out);
+            const std::vector<std::string>& parProblems, std::ostream& out);
 
 } // namespace levels

@@ -146,7 +146,10 @@ bool ParseNodeLine(std::istringstream& words, SourceLevel& level, std::string& e
       node.credits = value;
     else if (name == "layers")
       node.layers = value;
-    else if (name == "key")
+    else if ((name == "key" || name == "firewall") && value < 1) {
+      error = "'" + word + "': a key type is a number from 1";
+      return false;
+    } else if (name == "key")
       node.key = value;
     else if (name == "firewall")
       node.firewall = value;

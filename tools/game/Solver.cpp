@@ -60,8 +60,12 @@ Rules::Rules(const LevelModel& level) : model(level) {
       linkOf[static_cast<size_t>(j) * kDirs + Opposite(d)] = links;
       ++links;
     }
-  for (const NodeInfo& node : model.nodes)
-    keyTypes = std::max(keyTypes, node.keyType + 1);
+  std::map<int, size_t> indexOfType;
+  for (const NodeInfo& node : model.nodes) {
+    auto [at, fresh] = indexOfType.emplace(node.keyType, indexOfType.size());
+    keyIndex.push_back(at->second);
+  }
+  keyTypes = indexOfType.size();
 }
 
 Rules::State Rules::Start() const {
@@ -69,7 +73,7 @@ Rules::State Rules::Start() const {
   size_t n = model.nodes.size();
   state.player = model.startNode;
   state.credits = model.startCredits;
-  state.keys.assign(static_cast<size_t>(keyTypes), 0);
+  state.keys.assign(keyTypes, 0);
   state.drained.assign(n, false);
   state.decrypted.assign(n, false);
   state.opened.assign(n, false);
@@ -127,19 +131,19 @@ Outcome Rules::Apply(State& state, const Action& action, std::string* reason) co
     size_t t = static_cast<size_t>(next);
     bool needKey = target.firewall && !state.opened[t];
     int cost = state.decrypted[t] ? 0 : target.layers;
-    if (needKey && state.keys[static_cast<size_t>(target.keyType)] < 1)
+    if (needKey && state.keys[KeyIndex(t)] < 1)
       return refuse("no key");
     if (state.credits < cost)
       return refuse("too few credits");
     if (needKey) {
-      --state.keys[static_cast<size_t>(target.keyType)];
+      --state.keys[KeyIndex(t)];
       state.opened[t] = true;
     }
     state.credits -= cost;
     if (target.layers > 0)
       state.decrypted[t] = true;
     if (target.keyType != 0 && !target.firewall && !state.picked[t]) {
-      ++state.keys[static_cast<size_t>(target.keyType)];
+      ++state.keys[KeyIndex(t)];
       state.picked[t] = true;
     }
     state.player = next;

@@ -31,7 +31,7 @@ public:
   struct State {
     int player = 0;
     int credits = 0;
-    std::vector<int> keys;                                // held keys, by key type
+    std::vector<int> keys;                                // held keys, by KeyIndex
     std::vector<bool> drained, decrypted, opened, picked; // by node
     std::vector<bool> closed;                             // by link
     std::vector<int> patrolNode, patrolDir;               // patrolDir -1: a sentry
@@ -49,10 +49,16 @@ private:
   void MovePatrols(State& state) const;
   bool PatrolOnPlayer(const State& state) const;
 
+  // Where keys of the node's KeyType are counted in State::keys.
+  size_t KeyIndex(size_t node) const { return keyIndex[node]; }
+
   const LevelModel& model;
   std::vector<int> linkOf; // node * 4 + dir -> link index, -1 without link
   int links = 0;
-  int keyTypes = 0;
+  // The key types of the level in a dense list: as in the game, any int but 0 is a key type,
+  // negative or large ones too.
+  std::vector<size_t> keyIndex; // by node
+  size_t keyTypes = 0;
 };
 
 struct Solution {
