@@ -59,9 +59,21 @@ void ReadSprite(TextReader& in, void* value, const TypeInfo* info) {
   static_cast<Sprite*>(value)->ReapplyAfterLoad();
 }
 
+// A text draws at most this many glyphs from a file. A longer Length_ than its text repeats the
+// text, which a file may mean; one past any text's worth would have the layout run (and
+// allocate) for minutes.
+constexpr unsigned kMaxStoredGlyphs = 65536;
+
 void ReadFont(TextReader& in, void* value, const TypeInfo* info) {
   DefaultRead(in, value, info);
-  static_cast<Font*>(value)->ReapplyAfterLoad();
+  auto* font = static_cast<Font*>(value);
+  if (font->Length_ > kMaxStoredGlyphs) {
+    in.Report("Length_ <= 65536", kModule, __LINE__,
+              "the text \"" + font->text_ + "\" has a Length_ of " + std::to_string(font->Length_) +
+                  "; it draws 65536 glyphs");
+    font->Length_ = kMaxStoredGlyphs;
+  }
+  font->ReapplyAfterLoad();
 }
 
 void ReadMembersOnly(TextReader& in, void* value, const TypeInfo* info) {
@@ -189,10 +201,12 @@ void ReadScriptComponent(TextReader& in, GameObject* object, Space* home, const 
     LuaComponent::Release(component);
     return;
   }
-  component->LoadByName(component->m_Name);
+  // The script may clear the space, and the component with it: its name is kept apart.
+  std::string name = component->m_Name;
+  component->LoadByName(name);
   if (!StillInSpace(object, home)) {
     in.Report("false", kModule, 226,
-              "the space was cleared by the script '" + component->m_Name +
+              "the space was cleared by the script '" + name +
                   "' while it was being read; the rest of the file is not read");
     in.Abandon();
   }

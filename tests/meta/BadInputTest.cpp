@@ -136,6 +136,22 @@ TEST_F(BadInput, OverlongWordsAreCutAndReported) {
   EXPECT_EQ(CheckFailureCount(), 0) << err;
 }
 
+// A text's Length_ straight from a file bounds its layout's work: the largest unsigned would
+// lay out four billion glyphs.
+TEST_F(BadInput, AHugeTextLengthIsReportedAndCut) {
+  auto font = [](const std::string& length) {
+    return "        Component Font\n        {\n          text_ std::string \"VANTIX\"\n"
+           "          Length_ unsigned " +
+           length + "\n        }\n";
+  };
+  std::string err =
+      LoadLevelText(Level(Object("Big", 0, font("4294967295")) + Object("Twice", 1, font("12"))));
+  ExpectReported(err, "has a Length_ of 4294967295; it draws 65536 glyphs");
+  ASSERT_EQ(space->objects.size(), 2u);
+  EXPECT_EQ(space->objects[0]->Get<Font>("Font")->Length_, 65536u);
+  EXPECT_EQ(space->objects[1]->Get<Font>("Font")->Length_, 12u) << "repeating the text is kept";
+}
+
 TEST_F(BadInput, UnknownComponentTypeSkipsItsBlock) {
   std::string widget = "        Component Widget\n        {\n          size_ float 2.000000\n"
                        "          inner_ Vector2D\n          {\n            x_ float 1.000000\n"

@@ -283,6 +283,25 @@ TEST_F(ScriptTest, LevelLoadsNodeGraphAndScriptWalksIt) {
   EXPECT_EQ(Eval("levelWalkerShutdowns"), "2"); // its connection, then its object's release
 }
 
+// A script that clears its space while the level is read takes its own component with it: the
+// reader stops, and its report still names the script.
+TEST_F(ScriptTest, AScriptClearingItsSpaceDuringTheLoadStopsTheReadAndIsNamed) {
+  dir.Write("Scripts/Clearer.lua", "function Initialize() this.Space:Clear() end\n");
+  const std::string object = "GameObject\n{\nm_Active bool true\nm_Self int 0\n"
+                             "m_ArchetypeName std::string \"\"\nm_Name std::string \"A\"\n"
+                             "Children\n{\n}\nComponents\n{\nComponent LuaComponent\n{\n"
+                             "m_Name std::string \"Clearer\"\n}\n}\n}\n";
+  dir.Write("Node Levels/cleared.level",
+            "Space\n{\nm_Active bool true\nObjects\n{\n" + object + object + "}\n}\n");
+  testing::internal::CaptureStderr();
+  main->LoadLevel("Node Levels\\cleared.level");
+  testing::internal::GetCapturedStderr();
+  EXPECT_NE(main->loadProblem.find("the space was cleared by the script 'Clearer'"),
+            std::string::npos)
+      << main->loadProblem;
+  EXPECT_TRUE(main->objects.empty());
+}
+
 // A child is numbered as it is made, so it can be issued the id that the file stores for a
 // later object. A script of that later object starts while the file is still being read, and
 // must find its own object, not the child, when it looks its owner up by id.
