@@ -164,6 +164,23 @@ TEST_F(ProgressTest, AFailedWriteKeepsTheOldFile) {
   EXPECT_EQ(Get("reached"), "5"); // this run still knows it
 }
 
+// A folder where the file should be: it is neither read nor replaced, and the messages say so
+// of the file itself.
+TEST_F(ProgressTest, AFolderInPlaceOfTheFileIsNamedAsSuchAndPlayGoesOn) {
+  std::filesystem::create_directories(dir.Path() / "Progress.txt");
+  Start();
+  Load("Level05.level");
+  Frames(3);
+  std::vector<std::string> messages = Messages();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0].rfind("Progress.txt: cannot be read (", 0), 0u) << messages[0];
+  EXPECT_EQ(messages[0].find("cut short"), std::string::npos) << messages[0];
+  EXPECT_EQ(messages[1].rfind("Progress.txt: not saved: it cannot be replaced (", 0), 0u)
+      << messages[1];
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Progress.txt.tmp"));
+  EXPECT_EQ(Get("reached"), "5");
+}
+
 TEST_F(ProgressTest, OptionsChangeAtOnceAndAreKeptBetweenRuns) {
   Start();
   Load("MainMenu.level");

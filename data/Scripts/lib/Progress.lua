@@ -132,9 +132,14 @@ function P.Read()
   if not f then
     return P.Defaults()
   end
-  local text = f:read(P.MaxBytes + 1) or ""
+  local text, readProblem = f:read(P.MaxBytes + 1)
   f:close()
-  local values, problem = P.Parse(text)
+  if text == nil and readProblem then
+    -- Opened but not readable (a folder of that name, say): nothing was cut short.
+    Say("cannot be read (" .. tostring(readProblem) .. "); progress and options start fresh")
+    return P.Defaults()
+  end
+  local values, problem = P.Parse(text or "")
   if not values then
     Say("cannot be read (" .. problem .. "); progress and options start fresh")
     return P.Defaults()
@@ -161,7 +166,8 @@ function P.Write(values)
   local renamed, renameProblem = os.rename(temporary, P.File)
   if not renamed then
     os.remove(temporary)
-    Say("not saved: " .. tostring(renameProblem))
+    -- The error names the temporary file, but it is the file itself that cannot be replaced.
+    Say("not saved: it cannot be replaced (" .. tostring(renameProblem) .. ")")
     return false
   end
   return true
