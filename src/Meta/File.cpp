@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "Core/Space.h"
@@ -202,10 +203,12 @@ std::string ArchetypeText(const GameObject& object) {
 
 bool ReadLevelText(Space& space, std::string text, const std::string& fileName) {
   DepthScope depth;
+  std::unordered_set<int> outerChildIds = std::exchange(ChildIdsRead(), {});
   TextReader in(std::move(text), fileName);
   std::vector<GameObject*> topLevel;
   ReadSpace(in, space, &topLevel);
   RenumberClashes(space, topLevel);
+  ChildIdsRead() = std::move(outerChildIds);
   return CheckEnding(in, "level");
 }
 

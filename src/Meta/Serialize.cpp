@@ -2,6 +2,7 @@
 #include "Meta/Serialize.h"
 
 #include <cstring>
+#include <unordered_set>
 
 #include "Core/Space.h"
 #include "Graphics/Font.h"
@@ -241,6 +242,7 @@ void ReadChildren(TextReader& in, GameObject* object, const TypeInfo* info, Spac
     }
     if (home && !scratch) {
       GameObject* child = home->CreateEmptyObject();
+      ChildIdsRead().insert(child->m_Self);
       ReadObject(in, nullptr, true, child, info, home, false, nesting + 1);
       child->SetParent(object);
     } else {
@@ -301,10 +303,14 @@ void ReadComponents(TextReader& in, GameObject* object, Space* home, bool scratc
 // object's scripts start and look their owner up by id. Two stored objects that share an id
 // keep it: the file says so.
 void GiveWayToStoredId(Space& space, const GameObject* object) {
+  std::unordered_set<int>& childIds = ChildIdsRead();
+  if (!childIds.count(object->m_Self))
+    return; // no child was issued this id: the usual case, and no scan
   for (GameObject* other : space.objects) {
     if (!other || other == object || !other->parent || other->m_Self != object->m_Self)
       continue;
     other->m_Self = space.IssueId();
+    childIds.insert(other->m_Self);
     Reown(other);
   }
 }
@@ -342,6 +348,11 @@ void Reown(GameObject* object) {
 int& TextDepth() {
   static int depth = 0;
   return depth;
+}
+
+std::unordered_set<int>& ChildIdsRead() {
+  static std::unordered_set<int> ids;
+  return ids;
 }
 
 void InstallTextHooks() {

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <unordered_set>
 
 #include "Meta/TypeInfo.h"
 
@@ -15,6 +16,9 @@ void InstallTextHooks();
 // The nesting depth shared by the readers: the way to find the end of a block. One file is read
 // at a time. (Each writer keeps its own depth.)
 int& TextDepth();
+// The ids the readers have issued to children since the level read began (ReadLevelText starts
+// it empty): a stored id outside it clashes with no child, and needs no search.
+std::unordered_set<int>& ChildIdsRead();
 // Points the object's components and script components back at it (after its id changed).
 void Reown(GameObject* object);
 
