@@ -2,7 +2,10 @@
 #include "Meta/File.h"
 
 #include <cstring>
-#include <unordered_set>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -49,13 +52,13 @@ void ReadSpace(TextReader& in, Space& space, std::vector<GameObject*>* topLevel)
   ++depth;
   for (;;) {
     size_t mark = in.Tell();
-    const TypeInfo* type = TypeScan(in, depth - 1);
+    const TypeInfo* type = TypeScan(in, depth - 1, TypeOf<GameObject>());
     if (!type) {
       // The first scan ends at the brace that closes the object just read; the second finds
       // the next object or the end of the objects.
       bool closed = in.TokenIs("}");
       mark = in.Tell();
-      type = TypeScan(in, depth - 1);
+      type = TypeScan(in, depth - 1, TypeOf<GameObject>());
       if (!type) {
         if (!closed && !in.TokenIs("}"))
           in.ReportEnd("false", kModule, kShapeLine, "the closing brace of the objects");
@@ -88,12 +91,16 @@ void ReadSpace(TextReader& in, Space& space, std::vector<GameObject*>* topLevel)
 // known, so a child can end up with the id that the file gives a later object. Ids must stay
 // unique in a space (components find their owner by id), so such a child is renumbered.
 void RenumberClashes(Space& space, const std::vector<GameObject*>& topLevel) {
-  std::unordered_set<const GameObject*> fromFile(topLevel.begin(), topLevel.end());
-  std::unordered_set<int> fileIds;
+  std::vector<const GameObject*> fromFile(topLevel.begin(), topLevel.end());
+  std::sort(fromFile.begin(), fromFile.end());
+  std::vector<int> fileIds;
+  fileIds.reserve(topLevel.size());
   for (const GameObject* object : topLevel)
-    fileIds.insert(object->m_Self);
+    fileIds.push_back(object->m_Self);
+  std::sort(fileIds.begin(), fileIds.end());
   for (GameObject* object : space.objects) {
-    if (!object || fromFile.count(object) || !fileIds.count(object->m_Self))
+    if (!object || !std::binary_search(fileIds.begin(), fileIds.end(), object->m_Self) ||
+        std::binary_search(fromFile.begin(), fromFile.end(), object))
       continue;
     object->m_Self = space.IssueId();
     Reown(object);
@@ -101,8 +108,9 @@ void RenumberClashes(Space& space, const std::vector<GameObject*>& topLevel) {
 }
 
 // Braces of the whole text, leaving out text values (the rest of a line after "std::string").
-// Words are split as the reader splits them, but scanned in place: this runs over every level
-// once more after it was read, and going through the reader's token copies doubled the load.
+// Words are split as the reader splits them. This runs over every level once more after it was
+// read, so it does not look at every word: it jumps from one character that can matter ('{',
+// '}', or the ':' every "std::string" has) to the next, and judges only the word around it.
 struct BlankTable {
   bool blank[256] = {};
   constexpr BlankTable() {
@@ -113,29 +121,56 @@ struct BlankTable {
 };
 constexpr BlankTable kBlank;
 
+bool IsMark(char c) {
+  return c == '{' || c == '}' || c == ':';
+}
+
+const char* NextMark(const char* at, const char* end) {
+#if defined(__SSE2__)
+  const __m128i open = _mm_set1_epi8('{');
+  const __m128i close = _mm_set1_epi8('}');
+  const __m128i colon = _mm_set1_epi8(':');
+  for (; end - at >= 16; at += 16) {
+    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    __m128i hits =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, open), _mm_cmpeq_epi8(chunk, close)),
+                     _mm_cmpeq_epi8(chunk, colon));
+    if (int mask = _mm_movemask_epi8(hits))
+      return at + __builtin_ctz(static_cast<unsigned>(mask));
+  }
+#endif
+  while (at < end && !IsMark(*at))
+    ++at;
+  return at;
+}
+
 long BraceBalance(const std::string& text) {
   static constexpr char kText[] = "std::string";
   constexpr size_t kTextLength = sizeof(kText) - 1;
-  const char* at = text.data();
+  const char* at = text.data(); // the start, a blank, or just past a line feed: no word spans it
   const char* end = at + text.size();
   long balance = 0;
-  while (at < end) {
-    while (at < end && kBlank(*at))
-      ++at;
-    const char* word = at;
-    while (at < end && !kBlank(*at))
-      ++at;
-    size_t length = static_cast<size_t>(at - word);
+  for (;;) {
+    const char* mark = NextMark(at, end);
+    if (mark == end)
+      return balance;
+    const char* word = mark;
+    while (word > at && !kBlank(word[-1]))
+      --word;
+    const char* wordEnd = mark + 1;
+    while (wordEnd < end && !kBlank(*wordEnd))
+      ++wordEnd;
+    size_t length = static_cast<size_t>(wordEnd - word);
     if (length == 1 && *word == '{') {
       ++balance;
     } else if (length == 1 && *word == '}') {
       --balance;
     } else if (length == kTextLength && std::memcmp(word, kText, kTextLength) == 0) {
-      const void* lineEnd = std::memchr(at, '\n', static_cast<size_t>(end - at));
-      at = lineEnd ? static_cast<const char*>(lineEnd) + 1 : end;
+      const void* lineEnd = std::memchr(wordEnd, '\n', static_cast<size_t>(end - wordEnd));
+      wordEnd = lineEnd ? static_cast<const char*>(lineEnd) + 1 : end;
     }
+    at = wordEnd;
   }
-  return balance;
 }
 
 // What may follow a complete level or archetype: closing braces only.
@@ -203,7 +238,7 @@ std::string ArchetypeText(const GameObject& object) {
 
 bool ReadLevelText(Space& space, std::string text, const std::string& fileName) {
   DepthScope depth;
-  std::unordered_set<int> outerChildIds = std::exchange(ChildIdsRead(), {});
+  IssuedIds outerChildIds = std::exchange(ChildIdsRead(), {});
   TextReader in(std::move(text), fileName);
   std::vector<GameObject*> topLevel;
   ReadSpace(in, space, &topLevel);

@@ -1,8 +1,8 @@
 // The registry-driven text writer and reader for any value, game object and component.
 #include "Meta/Serialize.h"
 
+#include <algorithm>
 #include <cstring>
-#include <unordered_set>
 
 #include "Core/Space.h"
 #include "Graphics/Font.h"
@@ -227,7 +227,7 @@ void ReadChildren(TextReader& in, GameObject* object, const TypeInfo* info, Spac
                   bool scratch, int nesting) {
   for (;;) {
     size_t mark = in.Tell();
-    const TypeInfo* type = TypeScan(in, 0);
+    const TypeInfo* type = TypeScan(in, 0, info);
     if (!type)
       return;
     in.Seek(mark);
@@ -242,7 +242,7 @@ void ReadChildren(TextReader& in, GameObject* object, const TypeInfo* info, Spac
     }
     if (home && !scratch) {
       GameObject* child = home->CreateEmptyObject();
-      ChildIdsRead().insert(child->m_Self);
+      ChildIdsRead().Add(child->m_Self);
       ReadObject(in, nullptr, true, child, info, home, false, nesting + 1);
       child->SetParent(object);
     } else {
@@ -303,14 +303,14 @@ void ReadComponents(TextReader& in, GameObject* object, Space* home, bool scratc
 // object's scripts start and look their owner up by id. Two stored objects that share an id
 // keep it: the file says so.
 void GiveWayToStoredId(Space& space, const GameObject* object) {
-  std::unordered_set<int>& childIds = ChildIdsRead();
-  if (!childIds.count(object->m_Self))
+  IssuedIds& childIds = ChildIdsRead();
+  if (!childIds.Contains(object->m_Self))
     return; // no child was issued this id: the usual case, and no scan
   for (GameObject* other : space.objects) {
     if (!other || other == object || !other->parent || other->m_Self != object->m_Self)
       continue;
     other->m_Self = space.IssueId();
-    childIds.insert(other->m_Self);
+    childIds.Add(other->m_Self);
     Reown(other);
   }
 }
@@ -350,8 +350,16 @@ int& TextDepth() {
   return depth;
 }
 
-std::unordered_set<int>& ChildIdsRead() {
-  static std::unordered_set<int> ids;
+bool IssuedIds::Contains(int id) {
+  if (!sorted) {
+    std::sort(ids.begin(), ids.end());
+    sorted = true;
+  }
+  return std::binary_search(ids.begin(), ids.end(), id);
+}
+
+IssuedIds& ChildIdsRead() {
+  static IssuedIds ids;
   return ids;
 }
 
@@ -400,16 +408,22 @@ void DefaultWrite(TextWriter& out, const void* value, const TypeInfo* info, bool
     CloseBlock(out);
 }
 
-const TypeInfo* TypeScan(TextReader& in, int stopDepth) {
+const TypeInfo* TypeScan(TextReader& in, int stopDepth, const TypeInfo* likely) {
   // A word that runs into the end of the text cannot be followed by its value.
   if (!ScanToWord(in, stopDepth) || in.AtEnd())
     return nullptr;
+  if (likely && likely->foundByName && in.TokenIs(likely->name.c_str()))
+    return likely;
   return TypeRegistry::Get().Lookup(in.Token());
 }
 
-const MemberInfo* MemberScan(TextReader& in, const TypeInfo* owner, int stopDepth) {
+const MemberInfo* MemberScan(TextReader& in, const TypeInfo* owner, int stopDepth,
+                             size_t expected) {
   if (!ScanToWord(in, stopDepth))
     return nullptr;
+  const std::vector<MemberInfo>& members = owner->members;
+  if (expected < members.size() && in.TokenIs(members[expected].name))
+    return &members[expected];
   for (const MemberInfo& member : owner->members)
     if (in.TokenIs(member.name))
       return &member;
@@ -427,7 +441,7 @@ void SkipValue(TextReader& in, const TypeInfo* found) {
 
 void DefaultRead(TextReader& in, void* value, const TypeInfo* info) {
   int& depth = TextDepth();
-  const TypeInfo* found = TypeScan(in, 0);
+  const TypeInfo* found = TypeScan(in, 0, info);
   if (!found) {
     if (in.Tell() >= in.Size()) {
       in.ReportEnd("false", kModule, 49, "a " + info->name + " block");
@@ -447,12 +461,14 @@ void DefaultRead(TextReader& in, void* value, const TypeInfo* info) {
     return;
   }
   int start = depth;
+  size_t next = 0; // files list the members in table order
   do {
-    const MemberInfo* member = MemberScan(in, info, start);
+    const MemberInfo* member = MemberScan(in, info, start, next);
     if (!member) {
       depth = start;
       return;
     }
+    next = static_cast<size_t>(member - info->members.data()) + 1;
     ReadValue(in, At(value, member->offset), member->type);
   } while (depth > start);
 }

@@ -1,6 +1,7 @@
 #pragma once
+#include <cstddef>
 #include <string>
-#include <unordered_set>
+#include <vector>
 
 #include "Meta/TypeInfo.h"
 
@@ -16,9 +17,26 @@ void InstallTextHooks();
 // The nesting depth shared by the readers: the way to find the end of a block. One file is read
 // at a time. (Each writer keeps its own depth.)
 int& TextDepth();
+// Ids given out during a read. A space's counter hands them out in increasing order, so they
+// are kept as a plain list, sorted again only if one ever came out of order.
+class IssuedIds {
+public:
+  void Add(int id) {
+    if (!ids.empty() && id < ids.back())
+      sorted = false;
+    ids.push_back(id);
+  }
+  bool Contains(int id);
+  bool Empty() const { return ids.empty(); }
+
+private:
+  std::vector<int> ids;
+  bool sorted = true;
+};
+
 // The ids the readers have issued to children since the level read began (ReadLevelText starts
 // it empty): a stored id outside it clashes with no child, and needs no search.
-std::unordered_set<int>& ChildIdsRead();
+IssuedIds& ChildIdsRead();
 // Points the object's components and script components back at it (after its id changed).
 void Reown(GameObject* object);
 
@@ -51,10 +69,13 @@ void DefaultWrite(TextWriter& out, const void* value, const TypeInfo* info, bool
 void DefaultRead(TextReader& in, void* value, const TypeInfo* info);
 
 // Reads tokens, counting braces, up to the first other word: that word's registered type, or
-// null (unknown word, end of text, or a "}" that brings the depth down to `stopDepth`).
-const TypeInfo* TypeScan(TextReader& in, int stopDepth);
-// As TypeScan, but the word is looked up among `owner`'s member keys.
-const MemberInfo* MemberScan(TextReader& in, const TypeInfo* owner, int stopDepth);
+// null (unknown word, end of text, or a "}" that brings the depth down to `stopDepth`). A word
+// naming `likely` (the type the caller expects) is matched without a registry lookup.
+const TypeInfo* TypeScan(TextReader& in, int stopDepth, const TypeInfo* likely = nullptr);
+// As TypeScan, but the word is looked up among `owner`'s member keys, the key at index
+// `expected` first (member keys are unique in a table).
+const MemberInfo* MemberScan(TextReader& in, const TypeInfo* owner, int stopDepth,
+                             size_t expected = 0);
 
 // After a type name was read: skips the value that follows it (a block, or the rest of the
 // line for a scalar type).

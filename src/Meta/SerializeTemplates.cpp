@@ -29,7 +29,7 @@ bool TypeCheck(TextReader& in, const TypeInfo* expected, int line) {
   int& depth = TextDepth();
   int before = depth;
   size_t mark = in.Tell();
-  const TypeInfo* found = TypeScan(in, depth);
+  const TypeInfo* found = TypeScan(in, depth, expected);
   if (found == expected)
     return true;
   if (in.Tell() >= in.Size() && !found) {

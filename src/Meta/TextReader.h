@@ -20,8 +20,14 @@ public:
   // A longer run is consumed whole, kept to its first kMaxToken characters and reported.
   bool ReadToken();
   const char* Token() const { return token; }
+  // Compared in place: the words are short, and a library call for each was a tenth of a load.
   bool TokenIs(const char* word) const {
-    return token[0] == word[0] && (word[0] == '\0' || std::strcmp(token + 1, word + 1) == 0);
+    for (const char* at = token;; ++at, ++word) {
+      if (*at != *word)
+        return false;
+      if (*at == '\0')
+        return true;
+    }
   }
 
   // Consumes characters while they match `word` (no blanks are skipped first) and stops at the

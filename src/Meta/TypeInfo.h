@@ -38,6 +38,9 @@ struct TypeInfo {
   SerializeHook serialize = nullptr;
   DeserializeHook deserialize = nullptr;
   bool primitive = false;
+  // The registry finds this type under `name` itself (its registration name has no blank), so a
+  // token equal to `name` is this type without a lookup.
+  bool foundByName = false;
   // Values of this type are BaseComponents and can be pooled by a space.
   bool isComponent = false;
   // For component types: New, returning the component base (correctly adjusted, unlike a cast

@@ -36,6 +36,7 @@ void TypeRegistry::Insert(const std::string& registrationName, TypeInfo* info, s
   info->size = static_cast<uint32_t>(size);
   info->primitive = primitive;
   if (byName.emplace(registrationName, info).second) {
+    info->foundByName = info->name == registrationName;
     order.push_back(registrationName);
     if (std::find(std::begin(kAddable), std::end(kAddable), registrationName) != std::end(kAddable))
       componentNames.push_back(registrationName);

@@ -232,6 +232,16 @@ TEST_F(BadInput, UnbalancedBraces) {
   twice.insert(twice.find("    GameObject"), "  {\n  {\n");
   err = LoadLevelText(twice);
   ExpectReported(err);
+
+  // Braces inside names are text, not structure, and neither are names like "a:b" or "{x".
+  std::string named = Level(Object("{ } } std::string {", 0, kTransform) +
+                        Object("a::b {x }} :", 1, kTransform));
+  err = LoadLevelText(named);
+  EXPECT_EQ(CheckFailureCount(), 0) << err;
+  ASSERT_EQ(space->objects.size(), 2u);
+  EXPECT_EQ(space->objects[0]->m_Name, "{ } } std::string {");
+  err = LoadLevelText(named + "}\n");
+  ExpectReported(err, "more '}' than '{'");
 }
 
 TEST_F(BadInput, ControlBytesInAReportedWordArePrintedAsEscapes) {
