@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 
@@ -65,6 +66,24 @@ bool EndsWell(const std::string& text, size_t at) {
 }
 } // namespace
 
+float ParseFloat(const char* s, const char* limit, char** end) {
+  // Decimals, which is what files hold ("-12.500000"), go through from_chars: as exact as
+  // strtof and several times faster (most of a level is floats). What it reads otherwise than
+  // strtof (a '+' sign, hexadecimal, words such as "inf") or cannot hold goes to strtof.
+  const char* digits = s < limit && *s == '-' ? s + 1 : s;
+  bool decimal = digits < limit && ((*digits >= '0' && *digits <= '9') || *digits == '.');
+  bool hex = digits + 1 < limit && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
+  if (decimal && !hex) {
+    float parsed = 0.0f;
+    auto [stop, error] = std::from_chars(s, limit, parsed);
+    if (error == std::errc()) {
+      *end = const_cast<char*>(stop);
+      return parsed;
+    }
+  }
+  return std::strtof(s, end);
+}
+
 template <class T, class Parse> bool TextReader::ReadNumber(T& value, Parse parse) {
   size_t start = pos;
   SkipBlanks();
@@ -95,7 +114,9 @@ bool TextReader::ReadUnsigned(unsigned long long& value) {
 }
 
 bool TextReader::ReadFloat(float& value) {
-  return ReadNumber(value, [](const char* s, char** end) { return std::strtof(s, end); });
+  const char* limit = text.data() + text.size();
+  return ReadNumber(value,
+                    [limit](const char* s, char** end) { return ParseFloat(s, limit, end); });
 }
 
 bool TextReader::ReadDouble(double& value) {

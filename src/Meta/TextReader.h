@@ -92,6 +92,9 @@ private:
   char token[kMaxToken + 1] = {};
 };
 
+// A float as strtof reads it from `s` (with `*end` past it), for a text that ends at `limit`.
+float ParseFloat(const char* s, const char* limit, char** end);
+
 // Blank as the formatted-input functions see it.
 constexpr bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';

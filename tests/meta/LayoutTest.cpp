@@ -1,4 +1,9 @@
 // The text the writer produces, byte for byte, and how single values read back.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+
 #include "Gameplay/GameplayComponents.h"
 #include "Graphics/Font.h"
 #include "Graphics/Sprite.h"
@@ -157,6 +162,79 @@ TEST_F(MetaTest, ScalarValuesReadBack) {
   double huge = 1e300, back = 0;
   Read(Write(&huge, TypeOf<double>()), back);
   EXPECT_EQ(back, huge);
+}
+
+// Floats are read through a faster path than strtof; every form must read as strtof reads it:
+// the same bits and the same length (the reader then requires a blank after it).
+TEST(FloatReading, AgreesWithStrtofOnEveryForm) {
+  std::vector<std::string> words = {"0",
+                                    "-0",
+                                    "1.500000",
+                                    "-12.500000",
+                                    "0.666667",
+                                    ".5",
+                                    "-.5",
+                                    "5.",
+                                    "1e5",
+                                    "1E-5",
+                                    "1.5e",
+                                    "1e+",
+                                    "-",
+                                    ".",
+                                    "+1.5",
+                                    "0x1p3",
+                                    "-0X1.8p1",
+                                    "0x",
+                                    "inf",
+                                    "-infinity",
+                                    "nan",
+                                    "NaN(1)",
+                                    "1e39",
+                                    "-3.4028236e38",
+                                    "3.4028234e38",
+                                    "1e-46",
+                                    "1.4e-45",
+                                    "1e-40",
+                                    "0001.25",
+                                    "1.5.5",
+                                    "1_0",
+                                    "7f",
+                                    std::string(400, '9'),
+                                    "0." + std::string(60, '0') + "1",
+                                    "1,5",
+                                    "--1"};
+  std::mt19937 random(7);
+  const char* pieces[] = {"0", "1", "5", "9", ".", "-", "+", "e", "E", "x", "p", "n", "i"};
+  for (int k = 0; k < 20000; ++k) {
+    std::string word;
+    for (int n = 1 + static_cast<int>(random() % 12); n > 0; --n)
+      word += pieces[random() % (sizeof pieces / sizeof *pieces)];
+    words.push_back(word);
+  }
+  for (int k = 0; k < 20000; ++k) {
+    char printed[64];
+    float value;
+    uint32_t bits = static_cast<uint32_t>(random());
+    std::memcpy(&value, &bits, sizeof value);
+    std::snprintf(printed, sizeof printed, k % 2 ? "%f" : "%.9g", static_cast<double>(value));
+    words.push_back(printed);
+  }
+  for (const std::string& word : words) {
+    std::string text = word + " next";
+    char* fastEnd = nullptr;
+    char* libraryEnd = nullptr;
+    float fast = ParseFloat(text.c_str(), text.c_str() + text.size(), &fastEnd);
+    float library = std::strtof(text.c_str(), &libraryEnd);
+    ASSERT_EQ(fastEnd - text.c_str(), libraryEnd - text.c_str()) << word;
+    if (std::isnan(library)) {
+      EXPECT_TRUE(std::isnan(fast)) << word;
+      continue;
+    }
+    uint32_t fastBits, libraryBits;
+    std::memcpy(&fastBits, &fast, sizeof fast);
+    std::memcpy(&libraryBits, &library, sizeof library);
+    EXPECT_EQ(fastBits, libraryBits) << word;
+  }
 }
 
 TEST_F(MetaTest, BoolIsTrueOnlyForExactlyTrue) {
