@@ -178,6 +178,19 @@ Space::Filing Space::TakeFiling() {
   return filing;
 }
 
+bool Space::File(std::map<std::string, BaseComponent*, std::less<>>& map,
+                 const std::string& typeName, BaseComponent* component) {
+  Filing filing = TakeFiling();
+  if (!filing)
+    return map.emplace(typeName, component).second;
+  filing.key() = typeName;
+  filing.mapped() = component;
+  auto filed = map.insert(std::move(filing));
+  if (!filed.inserted)
+    KeepFiling(std::move(filed.node));
+  return filed.inserted;
+}
+
 void Space::QueueDestroy(GameObject* object) {
   if (!object)
     return;

@@ -63,6 +63,11 @@ public:
   void KeepFiling(Filing&& filing);
   // A kept entry (empty when there is none), its key and value for the caller to set.
   Filing TakeFiling();
+  // Files `component` under `typeName` in `map` (an object's components) in a kept entry when
+  // there is one. False, with the entry kept again, when the map has that type already.
+  bool File(std::map<std::string, BaseComponent*, std::less<>>& map, const std::string& typeName,
+            BaseComponent* component);
+  size_t KeptFilings() const { return spareFilings.size(); }
 
   // Releases every object of the space back to the pool and drops its script connections.
   void Clear();

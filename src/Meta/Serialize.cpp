@@ -174,7 +174,9 @@ void ReadNativeComponent(TextReader& in, GameObject* object, Space* home, const 
   ReadValue(in, component, info);
   component->ownerId = object->m_Self;
   component->spaceIndex = object->spaceIndex;
-  if (!object->components.emplace(info->name, component).second) {
+  // In an entry the space kept from the last level's components, so that loading level after
+  // level does not pile up the entries (the clear keeps every one).
+  if (!home->File(object->components, info->name, component)) {
     in.Report("false", kModule, 205,
               "object '" + object->m_Name + "' has a second " + info->name +
                   " component; the second one is ignored");

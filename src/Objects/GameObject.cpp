@@ -28,13 +28,7 @@ BaseComponent* GameObject::AddComponent(const std::string& typeName) {
     return nullptr;
   component->ownerId = m_Self;
   component->spaceIndex = spaceIndex;
-  if (Space::Filing filing = space->TakeFiling()) {
-    filing.key() = typeName;
-    filing.mapped() = component;
-    components.insert(std::move(filing));
-  } else {
-    components.emplace(typeName, component);
-  }
+  space->File(components, typeName, component);
   space->liveComponents[typeName].push_back(component);
   return component;
 }

@@ -209,6 +209,46 @@ TEST_F(RoundTrip, IdCounterIsRaisedPastStoredIds) {
   EXPECT_EQ(other->CreateEmptyObject()->m_Self, 41);
 }
 
+// Clearing a level keeps its components' map entries for the next components; the reader must
+// take them, or every load of a level leaves its entries behind for good.
+TEST_F(RoundTrip, LoadingALevelAgainAndAgainKeepsNoMoreEntries) {
+  for (int k = 0; k < 20; ++k) {
+    GameObject* o = Make(space, "N" + std::to_string(k));
+    o->AddComponent("Transform");
+    o->AddComponent("Sprite");
+    Make(space, "Child")->SetParent(o);
+    o->children.back()->AddComponent("Transform");
+  }
+  ASSERT_TRUE(space->SaveLevel("Node Levels\twenty.level"));
+  other->LoadLevel("Node Levels\twenty.level");
+  other->LoadLevel("Node Levels\twenty.level");
+  size_t kept = other->KeptFilings();
+  for (int round = 0; round < 3; ++round) {
+    other->LoadLevel("Node Levels\twenty.level");
+    ASSERT_EQ(other->objects.size(), 40u);
+    EXPECT_EQ(other->KeptFilings(), kept) << "after load " << round + 3;
+  }
+  // A second component of one type is refused, and its entry is kept again, not lost.
+  const std::string transform = "        Component Transform\n        {\n"
+                                "          z_order int 3\n        }\n";
+  dir.Write("Node Levels/twice.level",
+            "Space\n{\n  m_Active bool true\n  Objects\n  {\n    GameObject\n    {\n"
+            "      m_Active bool true\n      m_Self int 1\n      m_ArchetypeName std::string \"\"\n"
+            "      m_Name std::string \"A\"\n      Children\n      {\n      }\n"
+            "      Components\n      {\n" +
+                transform + transform + "      }\n    }\n  }\n}\n");
+  testing::internal::CaptureStderr();
+  other->LoadLevel("Node Levels\\twice.level");
+  other->LoadLevel("Node Levels\\twice.level");
+  kept = other->KeptFilings();
+  other->LoadLevel("Node Levels\\twice.level");
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("second Transform"), std::string::npos) << err;
+  ASSERT_EQ(other->objects.size(), 1u);
+  EXPECT_EQ(other->KeptFilings(), kept);
+  EXPECT_EQ(other->objects[0]->components.size(), 1u);
+}
+
 TEST_F(RoundTrip, RepeatedSavesReachAFixedText) {
   // Built out of load order: the first reload renumbers the child, after that nothing changes.
   GameObject* a = Make(space, "A");
