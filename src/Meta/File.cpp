@@ -1,13 +1,13 @@
 // Level and archetype files: the level layout, reading and writing whole files, id fix-ups.
 #include "Meta/File.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#include <algorithm>
-#include <utility>
-#include <vector>
 
 #include "Core/Space.h"
 #include "Meta/Serialize.h"

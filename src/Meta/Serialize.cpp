@@ -426,7 +426,7 @@ const MemberInfo* MemberScan(TextReader& in, const TypeInfo* owner, int stopDept
   const std::vector<MemberInfo>& members = owner->members;
   if (expected < members.size() && in.TokenIs(members[expected].name))
     return &members[expected];
-  for (const MemberInfo& member : owner->members)
+  for (const MemberInfo& member : members)
     if (in.TokenIs(member.name))
       return &member;
   return nullptr;

@@ -27,7 +27,6 @@ public:
     ids.push_back(id);
   }
   bool Contains(int id);
-  bool Empty() const { return ids.empty(); }
 
 private:
   std::vector<int> ids;

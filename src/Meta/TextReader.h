@@ -1,6 +1,5 @@
 #pragma once
 #include <cstddef>
-#include <cstring>
 #include <string>
 
 // A level or archetype file held in memory and scanned like a formatted input stream: tokens

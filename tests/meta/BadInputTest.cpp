@@ -234,8 +234,8 @@ TEST_F(BadInput, UnbalancedBraces) {
   ExpectReported(err);
 
   // Braces inside names are text, not structure, and neither are names like "a:b" or "{x".
-  std::string named = Level(Object("{ } } std::string {", 0, kTransform) +
-                        Object("a::b {x }} :", 1, kTransform));
+  std::string named =
+      Level(Object("{ } } std::string {", 0, kTransform) + Object("a::b {x }} :", 1, kTransform));
   err = LoadLevelText(named);
   EXPECT_EQ(CheckFailureCount(), 0) << err;
   ASSERT_EQ(space->objects.size(), 2u);
