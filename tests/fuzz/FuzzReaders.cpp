@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 #include "Core/Engine.h"
@@ -24,7 +25,9 @@ void Fail(const char* what, const std::string& text) {
   std::abort();
 }
 
-// The writer's text must read back cleanly and leave the depth counter where it was.
+// The writer's text must read back cleanly and leave the depth counter where it was. A level
+// may store the largest int as an object id; every id issued after it is then reported as the
+// lowest free one, on this reading too, and that is the only report such a text may give.
 void CheckRewrite(const std::string& written, bool level) {
   g_copy->Clear();
   ResetCheckFailureCount();
@@ -35,7 +38,10 @@ void CheckRewrite(const std::string& written, bool level) {
     GameObject* object = g_copy->CreateEmptyObject();
     ok = written.empty() || ReadArchetypeText(*object, written, "rewritten.archetype");
   }
-  if (!ok || CheckFailureCount() != 0)
+  bool idsRanOut =
+      g_copy->idCounter == std::numeric_limits<int>::max() &&
+      LastCheckDetail().find("the object ids have reached the largest int") != std::string::npos;
+  if (!ok || (CheckFailureCount() != 0 && !idsRanOut))
     Fail("the writer's own text was reported as malformed", written);
   if (TextDepth() != 0)
     Fail("the depth counter moved", written);
