@@ -16,6 +16,8 @@ public:
   float height_ = 10.0f;
   float baseWidth = 10.0f;
   float baseHeight = 10.0f;
+  // Set once a view that shows nothing has been reported, until the view can show something.
+  bool unusableReported = false;
 
   void Rotate(float angle);
   glm::mat3 GetProjection() const;

@@ -165,6 +165,34 @@ void GraphicsEngine::LoadArt(ArtList::Decoding& art) {
   CheckGLError(kModule, __LINE__);
 }
 
+namespace {
+// A scene camera whose view encloses no area (a width or height of 0, not a number, or axes
+// that are parallel or zero) shows nothing of its space. The level's designer is told once,
+// and again should the camera break after it was mended.
+void CheckCameraView(Camera& camera, const GameObject& owner, const Space& space) {
+  bool sized = std::isfinite(camera.width_) && std::isfinite(camera.height_) &&
+               camera.width_ != 0.0f && camera.height_ != 0.0f;
+  float axes = glm::determinant(camera.GetCameraMatrix());
+  bool turned = std::isfinite(axes) && axes != 0.0f;
+  if (sized && turned) {
+    camera.unusableReported = false;
+    return;
+  }
+  if (camera.unusableReported)
+    return;
+  camera.unusableReported = true;
+  char what[96];
+  if (!sized)
+    std::snprintf(what, sizeof what, "a view of %g x %g world units",
+                  static_cast<double>(camera.width_), static_cast<double>(camera.height_));
+  else
+    std::snprintf(what, sizeof what, "right_ and up_ axes that enclose no area");
+  ReportCheck("camera view has an area", kModule, __LINE__,
+              space.LevelName + ": the Camera of \"" + owner.m_Name + "\" has " + what +
+                  ", so nothing in its space can be seen");
+}
+} // namespace
+
 void GraphicsEngine::Update(float dt, Space* space) {
   if (!space || !space->m_Active || !glContext)
     return;
@@ -199,6 +227,7 @@ void GraphicsEngine::Update(float dt, Space* space) {
       }
     }
     if (camera) {
+      CheckCameraView(*camera, *object, *space);
       sceneCamera = camera;
       if (editorOpen)
         cameraOutlines.push_back(camera);

@@ -13,6 +13,7 @@
 #include "Objects/GameObject.h"
 #include "Objects/Transform.h"
 #include "Systems/GraphicsEngine.h"
+#include "Utilities/Check.h"
 #include "graphics/GfxHarness.h"
 
 namespace {
@@ -272,6 +273,36 @@ TEST_F(RenderTest, SpacesWithAndWithoutCamerasEachUseTheirOwnView) {
   hud->m_Active = false;
   Frame();
   EXPECT_EQ(At(5.0f, 3.0f), kBlack);
+}
+
+// A camera that cannot show anything is a mistake in the level: its designer hears of it once,
+// by file and object, and again if the camera breaks after being mended.
+TEST_F(RenderTest, ACameraWithoutAViewIsReportedOnceByLevelAndObject) {
+  main->LevelName = "Cameras.level";
+  GameObject* holder = main->CreateEmptyObject();
+  holder->m_Name = "Eye";
+  auto* camera = static_cast<Camera*>(holder->AddComponent("Camera"));
+  camera->width_ = 0.0f;
+  testing::internal::CaptureStderr();
+  int before = CheckFailureCount();
+  Frame();
+  Frame();
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(CheckFailureCount() - before, 1);
+  EXPECT_NE(said.find("Cameras.level: the Camera of \"Eye\" has a view of 0 x 10 world units"),
+            std::string::npos)
+      << said;
+
+  camera->width_ = 10.0f;
+  testing::internal::CaptureStderr();
+  Frame();
+  camera->up_ = camera->right_; // the axes now enclose no area
+  Frame();
+  Frame();
+  said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(CheckFailureCount() - before, 2);
+  EXPECT_NE(said.find("\"Eye\" has right_ and up_ axes that enclose no area"), std::string::npos)
+      << said;
 }
 
 TEST_F(RenderTest, DefaultCameraZoomAndMove) {
