@@ -181,12 +181,13 @@ void CheckCameraView(Camera& camera, const GameObject& owner, const Space& space
   if (camera.unusableReported)
     return;
   camera.unusableReported = true;
-  char what[96];
-  if (!sized)
-    std::snprintf(what, sizeof what, "a view of %g x %g world units",
+  std::string what = "right_ and up_ axes that enclose no area";
+  if (!sized) {
+    char size[64];
+    std::snprintf(size, sizeof size, "a view of %g x %g world units",
                   static_cast<double>(camera.width_), static_cast<double>(camera.height_));
-  else
-    std::snprintf(what, sizeof what, "right_ and up_ axes that enclose no area");
+    what = size;
+  }
   ReportCheck("camera view has an area", kModule, __LINE__,
               space.LevelName + ": the Camera of \"" + owner.m_Name + "\" has " + what +
                   ", so nothing in its space can be seen");
