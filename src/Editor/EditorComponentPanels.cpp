@@ -1,5 +1,6 @@
 // The inspectors of the selected object: one collapsing section per component it has.
 #include <cmath>
+#include <cstdio>
 #include <imgui.h>
 
 #include "Core/Space.h"
@@ -228,6 +229,19 @@ std::string Describe(const Space& space, int id) {
   return NameOf(object) + " (" + std::to_string(id) + ")";
 }
 
+// A node as the pickers offer it: its name, its id and where it stands, since a level's nodes
+// often all share one name.
+std::string NodeChoice(GameObject& object) {
+  std::string label = NameOf(&object) + " (" + std::to_string(object.m_Self) + ")";
+  if (auto* transform = object.Get<Transform>("Transform")) {
+    Vector2D at = transform->GetWorldTranslation(&object);
+    char where[64];
+    std::snprintf(where, sizeof where, " at (%g, %g)", at.x_, at.y_);
+    label += where;
+  }
+  return label;
+}
+
 // A popup listing the space's nodes; returns true when one (or "Select None") was chosen.
 bool PickNode(LevelEditor& editor, const char* popup, const GameObject* except, int& chosenId) {
   if (!ImGui::BeginPopup(popup))
@@ -241,7 +255,7 @@ bool PickNode(LevelEditor& editor, const char* popup, const GameObject* except, 
   for (GameObject* object : ListedObjects(editor, false)) {
     if (object == except || !object->GetComponent("GameNode"))
       continue;
-    std::string label = NameOf(object) + "##" + std::to_string(object->m_Self);
+    std::string label = NodeChoice(*object);
     if (Selectable(label.c_str())) {
       chosenId = object->m_Self;
       chosen = true;

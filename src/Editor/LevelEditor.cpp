@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <backends/imgui_impl_opengl3.h>
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include "Core/Space.h"
 #include "Editor/EditorPanels.h"
@@ -91,8 +92,16 @@ bool LevelEditor::ProcessEvent(const SDL_Event& event) {
       return true;
     }
   }
+  // An open popup takes the keyboard too: Escape closes it and must not also reach the game.
+  // An open popup takes the keyboard, and Escape closes it (a text field being typed in keeps
+  // Escape for itself): a picker's Escape must not also pause the game under it.
+  bool popupOpen =
+      ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId | ImGuiPopupFlags_AnyPopupLevel);
+  if (popupOpen && event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE &&
+      !event.key.repeat && !io.WantTextInput)
+    closePopupRequested = true;
   if (IsKeyEvent(event))
-    return io.WantCaptureKeyboard;
+    return io.WantCaptureKeyboard || popupOpen;
   if (IsClickEvent(event))
     return io.WantCaptureMouse;
   return false;
@@ -258,6 +267,13 @@ void LevelEditor::Draw(std::vector<Space*>& spaces) {
   EditorPlatform::NewFrame();
   ImGui_ImplOpenGL3_NewFrame();
   ImGui::NewFrame();
+  if (closePopupRequested) {
+    // The topmost popup only, as a second Escape closes the one under it.
+    int open = GImGui->OpenPopupStack.Size;
+    if (open > 0)
+      ImGui::ClosePopupToLevel(open - 1, true);
+    closePopupRequested = false;
+  }
   if (EditorUi::Probe::enabled)
     EditorUi::Probe::items.clear();
   EditorUi::Probe::scopes.clear();

@@ -80,4 +80,5 @@ private:
   SDL_Window* window = nullptr;
   int undoRequests = 0;
   int redoRequests = 0;
+  bool closePopupRequested = false;
 };

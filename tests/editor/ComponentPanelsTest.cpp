@@ -83,7 +83,8 @@ TEST_F(InspectorTest, NodePickersLinkBothEndsAndSelectNoneUnlinksThem) {
   GameObject* b = PlaceNode("B Node", 0, 1);
   Inspect(a);
   ASSERT_TRUE(Click("Node Properties/Select Up Node"));
-  ASSERT_TRUE(Click("Node Properties/Select Up Connection/B Node##" + std::to_string(b->m_Self)));
+  ASSERT_TRUE(Click("Node Properties/Select Up Connection/B Node (" + std::to_string(b->m_Self) +
+                    ") at (0, 1)"));
   EXPECT_EQ(a->Get<GameNode>("GameNode")->UpID, b->m_Self);
   EXPECT_EQ(b->Get<GameNode>("GameNode")->DownID, a->m_Self);
   EXPECT_EQ(Shown("Node Properties/Up Node"),
@@ -104,8 +105,8 @@ TEST_F(InspectorTest, PatrolStartNodeAndDirectionArePicked) {
   Inspect(guard);
   EXPECT_EQ(Shown("Enemy Patrol/Current Direction is:"), "Current Direction is: No Direction");
   ASSERT_TRUE(Click("Enemy Patrol/Select Node"));
-  ASSERT_TRUE(
-      Click("Enemy Patrol/Select Starting Node/Post Node##" + std::to_string(node->m_Self)));
+  ASSERT_TRUE(Click("Enemy Patrol/Select Starting Node/Post Node (" + std::to_string(node->m_Self) +
+                    ") at (0, 0)"));
   EXPECT_EQ(patrol->StartID, node->m_Self);
   ASSERT_TRUE(Click("Enemy Patrol/Direction for Move"));
   ASSERT_TRUE(Click("Enemy Patrol/Direction for Move/Left"));

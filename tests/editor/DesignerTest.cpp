@@ -41,9 +41,12 @@ protected:
     EXPECT_TRUE(SelectInList(name));
     return made;
   }
-  void Pick(const std::string& button, const std::string& popup, GameObject* target) {
+  // The pickers offer each node by name, id and place, as a level's nodes often share a name.
+  void Pick(const std::string& button, const std::string& popup, GameObject* target,
+            const std::string& place) {
     ASSERT_TRUE(Click(button));
-    ASSERT_TRUE(Click(popup + "/" + target->m_Name + "##" + std::to_string(target->m_Self)));
+    ASSERT_TRUE(Click(popup + "/" + target->m_Name + " (" + std::to_string(target->m_Self) +
+                      ") at " + place));
   }
 };
 
@@ -58,7 +61,8 @@ TEST_F(DesignerTest, BuildsSavesAndLoadsASmallLevel) {
   EnterValue("Transform/X Position", "2");
   ASSERT_FLOAT_EQ(end->Get<Transform>("Transform")->translation_.x_, 2.0f);
   ASSERT_TRUE(Click("Node Properties/EndNode"));
-  Pick("Node Properties/Select Left Node", "Node Properties/Select Left Connection", start);
+  Pick("Node Properties/Select Left Node", "Node Properties/Select Left Connection", start,
+       "(0, 0)");
 
   GameObject* player = Make("Player", {"Transform", "Player"});
   ASSERT_TRUE(Type("Player/Starting Credits", "3"));
@@ -67,7 +71,7 @@ TEST_F(DesignerTest, BuildsSavesAndLoadsASmallLevel) {
   GameObject* guard = Make("Guard", {"Transform", "Patrol"});
   ASSERT_TRUE(player && guard && guard->GetComponent("Patrol"));
   EnterValue("Transform/X Position", "2");
-  Pick("Enemy Patrol/Select Node", "Enemy Patrol/Select Starting Node", end);
+  Pick("Enemy Patrol/Select Node", "Enemy Patrol/Select Starting Node", end, "(2, 0)");
   ASSERT_TRUE(Click("Enemy Patrol/Direction for Move"));
   ASSERT_TRUE(Click("Enemy Patrol/Direction for Move/Left"));
 

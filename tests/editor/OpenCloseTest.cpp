@@ -60,6 +60,25 @@ TEST_F(EditorTest, AKeyHeldWhenAFieldTakesTheKeyboardIsStillReleasedInTheGame) {
   EXPECT_TRUE(game.Saw("KeyIsReleased 100"));
 }
 
+TEST_F(EditorTest, EscapeThatClosesAnEditorPopupStaysWithTheEditor) {
+  PlaceNode("Far Node", 0, 0);
+  PlaceNode("Near Node", -1.5f, 2);
+  OpenEditor();
+  ASSERT_TRUE(SelectInList("Far Node"));
+  ASSERT_TRUE(Click("Node Properties/Select Up Node"));
+  ASSERT_NE(Find("Node Properties/Select Up Connection/Select None"), nullptr);
+  EXPECT_TRUE(Has("Node Properties/Select Up Connection/Near Node (" +
+                  std::to_string(main->GetObjectByName("Near Node")->m_Self) + ") at (-1.5, 2)"))
+      << "nodes are offered by name, id and place";
+  game.events.clear();
+  Tap(SDLK_ESCAPE);
+  Frames(2);
+  EXPECT_FALSE(Has("Node Properties/Select Up Connection/Select None")) << "the popup closed";
+  EXPECT_FALSE(game.Saw("KeyIsTriggered 27")) << "a pause would open under the editor";
+  Tap(SDLK_ESCAPE);
+  EXPECT_TRUE(game.Saw("KeyIsTriggered 27")) << "with no popup open the game gets Escape";
+}
+
 TEST_F(EditorTest, TheGameDrawsTheSameWhileTheEditorIsOpen) {
   // A half-transparent sprite: blending, program and texture state all show in its colour.
   GameObject* object = Place("Marker", 0, 0);

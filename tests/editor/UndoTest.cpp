@@ -79,7 +79,8 @@ TEST_F(EditorTest, AnySequenceOfEditsUndoneSavesTheSameBytesAsBefore) {
   ASSERT_TRUE(Click("Transform/Positon Tools/Round X to 0.5"));
   ASSERT_TRUE(Click("Node Properties/Select Up Node"));
   int bId = main->GetObjectByName("B Node")->m_Self;
-  ASSERT_TRUE(Click("Node Properties/Select Up Connection/B Node##" + std::to_string(bId)));
+  ASSERT_TRUE(
+      Click("Node Properties/Select Up Connection/B Node (" + std::to_string(bId) + ") at (2, 0)"));
   ASSERT_TRUE(OpenEntry("B Node"));
   ASSERT_TRUE(Click("B Node/Components"));
   ASSERT_TRUE(Click("B Node/Add Components/Sprite"));
