@@ -116,8 +116,9 @@ void PlaceOptions(Space* space) {
   AddSprite(dim, "ui_white.png");
   dim->Get<Sprite>("Sprite")->color_ = {0.0f, 0.03f, 0.08f, 0.9f};
   AddText(Place(space, "Title", {0.0f, 3.2f, 1.0f}, {0.5f, 0.5f, 0.0f}, 9), "OPTIONS");
+  // The bar is as wide as the widest item the script writes, "FULL SCREEN OFF".
   AddMenuItems(space, {"MUSIC", "EFFECTS", "MUTE", "FULL SCREEN", "BACK"}, 1.6f, 1.0f, 0.28f,
-               {0.34f, 0.22f, 0.0f}, 8);
+               {0.44f, 0.22f, 0.0f}, 8);
   AddText(Place(space, "Hint", {0.0f, -3.8f, 1.0f}, {0.16f, 0.16f, 0.0f}, 9),
           "LEFT/RIGHT CHANGE   ENTER STEPS   ESCAPE GOES BACK");
   Place(space, "Options", {0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 0.0f}, 0)
