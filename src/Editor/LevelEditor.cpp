@@ -92,7 +92,6 @@ bool LevelEditor::ProcessEvent(const SDL_Event& event) {
       return true;
     }
   }
-  // An open popup takes the keyboard too: Escape closes it and must not also reach the game.
   // An open popup takes the keyboard, and Escape closes it (a text field being typed in keeps
   // Escape for itself): a picker's Escape must not also pause the game under it.
   bool popupOpen =
