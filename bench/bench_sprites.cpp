@@ -417,6 +417,15 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 2 && args[0] == "art")
     return WriteArt(args[1]);
+  // Without its art the scene would still run, untextured and drawn one by one, and measure
+  // something else.
+  bool needsArt =
+      args.size() >= 2 && (args[0] == "scene" || args[0] == "floor" || args[0] == "pacing");
+  if (needsArt && !fs::exists(fs::path(args[1]) / "Graphics/Art/sahatmftu.txt")) {
+    std::fprintf(stderr, "%s holds no scene art: run bench_sprites art %s first\n", args[1].c_str(),
+                 args[1].c_str());
+    return 1;
+  }
   if (args.size() >= 5 && args[0] == "scene")
     return RunScene(args[1], std::atoi(args[2].c_str()), std::atoi(args[3].c_str()),
                     std::atoi(args[4].c_str()), args.size() < 6 || args[5] != "single");
