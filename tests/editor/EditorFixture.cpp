@@ -52,12 +52,7 @@ bool VideoAvailable() {
   if (available < 0) {
     // Mesa's software rasteriser draws on the calling thread and frames are deterministic.
     setenv("LP_NUM_THREADS", "0", 0);
-    available = 0;
-    if (SDL_Init(SDL_INIT_VIDEO) == 0) {
-      const char* driver = SDL_GetCurrentVideoDriver();
-      available = driver && std::string(driver) == "x11" ? 1 : 0;
-    }
-    SDL_Quit();
+    available = X11VideoStarts() ? 1 : 0;
   }
   return available == 1;
 }

@@ -116,14 +116,7 @@ bool VideoAvailable() {
     // Mesa's software rasteriser draws on the calling thread: no driver threads outlive the
     // context (the leak checker stops every thread at exit), and frames are deterministic.
     setenv("LP_NUM_THREADS", "0", 0);
-    // GL functions are loaded through GLX, so only an X display will do; without one SDL may
-    // still start its offscreen driver.
-    available = 0;
-    if (SDL_Init(SDL_INIT_VIDEO) == 0) {
-      const char* driver = SDL_GetCurrentVideoDriver();
-      available = driver && std::string(driver) == "x11" ? 1 : 0;
-    }
-    SDL_Quit();
+    available = X11VideoStarts() ? 1 : 0;
   }
   return available == 1;
 }

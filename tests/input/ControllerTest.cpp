@@ -151,7 +151,7 @@ class ControllerAtStartTest : public ::testing::Test {};
 
 TEST_F(ControllerAtStartTest, StartOpensAnAttachedController) {
   setenv("SDL_AUDIODRIVER", "dummy", 0);
-  VANTIX_NEED_DISPLAY(SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER) == 0,
+  VANTIX_NEED_DISPLAY(StartSdlVideo(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER),
                       "SDL cannot start: " << SDL_GetError());
   ScratchDir dir;
   {

@@ -202,8 +202,7 @@ TEST_F(InputScriptTest, EventClassesConstructAndCarryTheirFields) {
 // event: the size is read from the window, not remembered from events.
 TEST_F(InputScriptTest, WindowSizeIsReadFromTheWindowItself) {
   EXPECT_EQ(Run("return Input.WindowWidth() .. 'x' .. Input.WindowHeight()"), "0x0");
-  VANTIX_NEED_DISPLAY(SDL_InitSubSystem(SDL_INIT_VIDEO) == 0,
-                      "SDL video cannot start: " << SDL_GetError());
+  VANTIX_NEED_DISPLAY(StartSdlVideo(SDL_INIT_VIDEO), "SDL video cannot start: " << SDL_GetError());
   GraphicsEngine graphics("VANTIX");
   graphics.window = SDL_CreateWindow("size", 0, 0, 640, 400, SDL_WINDOW_HIDDEN);
   ASSERT_NE(graphics.window, nullptr) << SDL_GetError();

@@ -70,8 +70,7 @@ std::vector<std::string> EventRecorder::Take() {
 void InputTest::SetUp() {
   // Tests need no sound device; keep SDL from probing one.
   setenv("SDL_AUDIODRIVER", "dummy", 0);
-  VANTIX_NEED_DISPLAY(SDL_InitSubSystem(SDL_INIT_VIDEO) == 0,
-                      "SDL video cannot start: " << SDL_GetError());
+  VANTIX_NEED_DISPLAY(StartSdlVideo(SDL_INIT_VIDEO), "SDL video cannot start: " << SDL_GetError());
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
 
   dir = std::make_unique<ScratchDir>();

@@ -24,13 +24,7 @@ namespace {
 bool VideoAvailable() {
   // Mesa's software rasteriser on the calling thread: deterministic frames, no driver threads.
   setenv("LP_NUM_THREADS", "0", 0);
-  bool x11 = false;
-  if (SDL_Init(SDL_INIT_VIDEO) == 0) {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    x11 = driver && std::string(driver) == "x11";
-  }
-  SDL_Quit();
-  return x11;
+  return X11VideoStarts();
 }
 
 struct Rgb {

@@ -92,7 +92,7 @@ inline int DirOf(const std::string& word) {
 class PlaythroughTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    VANTIX_NEED_DISPLAY(SDL_InitSubSystem(SDL_INIT_VIDEO) == 0,
+    VANTIX_NEED_DISPLAY(StartSdlVideo(SDL_INIT_VIDEO),
                         "SDL video cannot start: " << SDL_GetError());
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     run = std::make_unique<GameRun>(kSpeed);

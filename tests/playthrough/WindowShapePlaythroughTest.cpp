@@ -36,7 +36,7 @@ public:
     pid = fork();
     if (pid == 0) {
       execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
+             "-noreset", static_cast<char*>(nullptr));
       _exit(127);
     }
     std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);

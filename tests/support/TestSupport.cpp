@@ -1,7 +1,9 @@
 // Test support: scratch folders and paths to the checked-in data.
 #include "support/TestSupport.h"
 
+#include <SDL.h>
 #include <atomic>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -47,4 +49,49 @@ std::string DataFile(const std::string& relative) {
 bool DisplayRequired() {
   const char* suite = std::getenv("VANTIX_SUITE");
   return suite && *suite;
+}
+
+namespace {
+// With a display set, a failure to reach it may pass: two more tries, 0.2 s apart.
+int VideoAttempts() {
+  return std::getenv("DISPLAY") ? 3 : 1;
+}
+void BeforeAttempt(int attempt) {
+  if (attempt > 1)
+    usleep(200 * 1000);
+}
+} // namespace
+
+bool StartSdlVideo(uint32_t flags) {
+  int attempts = VideoAttempts();
+  for (int attempt = 1; attempt <= attempts; ++attempt) {
+    BeforeAttempt(attempt);
+    if (SDL_InitSubSystem(flags) == 0)
+      return true;
+    std::fprintf(stderr, "SDL's video did not start (attempt %d of %d): %s\n", attempt, attempts,
+                 SDL_GetError());
+  }
+  return false;
+}
+
+bool X11VideoStarts() {
+  int attempts = VideoAttempts();
+  for (int attempt = 1; attempt <= attempts; ++attempt) {
+    BeforeAttempt(attempt);
+    // When the X server cannot be reached, SDL starts its offscreen driver instead.
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+      const char* driver = SDL_GetCurrentVideoDriver();
+      std::string name = driver ? driver : "(none)";
+      SDL_Quit();
+      if (name == "x11")
+        return true;
+      std::fprintf(stderr, "SDL started the video driver %s, not x11 (attempt %d of %d)\n",
+                   name.c_str(), attempt, attempts);
+    } else {
+      std::fprintf(stderr, "SDL's video did not start (attempt %d of %d): %s\n", attempt, attempts,
+                   SDL_GetError());
+      SDL_Quit();
+    }
+  }
+  return false;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -26,6 +27,14 @@ std::string DataFile(const std::string& relative);
 // Window tests need a display. Run by the test command (which names the suite in VANTIX_SUITE),
 // a missing display fails the test; run by hand without one, the test is skipped.
 bool DisplayRequired();
+// Starts SDL subsystems that include video, and leaves them started. Every window test shares
+// the test command's one X server, and now and then a connection to it fails under load, so
+// with a display set a failure is tried twice more; each failure's reason goes to standard
+// error, and SDL_GetError still holds the last one.
+bool StartSdlVideo(uint32_t flags);
+// Whether SDL's X11 video driver starts (GL is loaded through GLX, so no other driver will do),
+// tried as StartSdlVideo is; SDL is quit again afterwards.
+bool X11VideoStarts();
 #define VANTIX_NEED_DISPLAY(available, why)                                                        \
   do {                                                                                             \
     if (!(available)) {                                                                            \
