@@ -220,19 +220,23 @@ void RigidBodyInspector(RigidBody& body) {
   DragFloat("Y Acceleration", body.accel_.y_, 0.1f, "%.3f");
 }
 
+std::string NameAndId(const GameObject& object) {
+  return NameOf(&object) + " (" + std::to_string(object.m_Self) + ")";
+}
+
 std::string Describe(const Space& space, int id) {
   if (id < 0)
     return "None";
   GameObject* object = space.GetObjectById(id);
   if (!object || object->IsDead)
     return "missing object " + std::to_string(id);
-  return NameOf(object) + " (" + std::to_string(id) + ")";
+  return NameAndId(*object);
 }
 
 // A node as the pickers offer it: its name, its id and where it stands, since a level's nodes
 // often all share one name.
 std::string NodeChoice(GameObject& object) {
-  std::string label = NameOf(&object) + " (" + std::to_string(object.m_Self) + ")";
+  std::string label = NameAndId(object);
   if (auto* transform = object.Get<Transform>("Transform")) {
     Vector2D at = transform->GetWorldTranslation(&object);
     char where[64];

@@ -47,16 +47,6 @@ bool GameInputLog::Saw(const std::string& text) const {
 }
 
 namespace {
-bool VideoAvailable() {
-  static int available = -1;
-  if (available < 0) {
-    // Mesa's software rasteriser draws on the calling thread and frames are deterministic.
-    setenv("LP_NUM_THREADS", "0", 0);
-    available = X11VideoStarts() ? 1 : 0;
-  }
-  return available == 1;
-}
-
 // Tests share one X display and may run side by side: the windows of other tests cover this
 // one and the pointer moves for them. Only the events a test pushes (marked with this window
 // id) reach the editor and the game.
@@ -105,7 +95,7 @@ void SolidImage(const std::string& path, int w, int h, unsigned char r, unsigned
 
 void EditorTest::SetUp() {
   setenv("SDL_AUDIODRIVER", "dummy", 0);
-  VANTIX_NEED_DISPLAY(VideoAvailable(), "no X display for a GL window");
+  VANTIX_NEED_DISPLAY(X11VideoStarts(), "no X display for a GL window");
   dir = std::make_unique<ScratchDir>();
   SolidImage("Graphics/Art/img_test.png", 8, 8, 255, 0, 255);
   SolidImage("Graphics/Art/red.png", 8, 8, 255, 0, 0);

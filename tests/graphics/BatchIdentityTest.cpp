@@ -190,7 +190,7 @@ TEST_F(BatchScene, SpritesInSeveralSpacesWithTheirOwnViews) {
 }
 
 TEST(BatchShaders, MissingBatchShaderIsReportedAndSpritesDrawOneByOne) {
-  VANTIX_NEED_DISPLAY(VideoAvailable(), "no display for a GL window");
+  VANTIX_NEED_DISPLAY(X11VideoStarts(), "no display for a GL window");
   ScratchDir dir;
   WriteTestArt(dir);
   CopyShaders(dir);

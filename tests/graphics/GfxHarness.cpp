@@ -110,19 +110,8 @@ void PinGraphicsDrivers() {
       nullptr);
 }
 
-bool VideoAvailable() {
-  static int available = -1;
-  if (available < 0) {
-    // Mesa's software rasteriser draws on the calling thread: no driver threads outlive the
-    // context (the leak checker stops every thread at exit), and frames are deterministic.
-    setenv("LP_NUM_THREADS", "0", 0);
-    available = X11VideoStarts() ? 1 : 0;
-  }
-  return available == 1;
-}
-
 void RenderTest::SetUp() {
-  VANTIX_NEED_DISPLAY(VideoAvailable(), "no display for a GL window");
+  VANTIX_NEED_DISPLAY(X11VideoStarts(), "no display for a GL window");
   dir = std::make_unique<ScratchDir>();
   WriteTestArt(*dir);
   CopyShaders(*dir);

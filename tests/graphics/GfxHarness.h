@@ -39,8 +39,6 @@ struct TestImage {
 void WriteTestArt(const ScratchDir& dir);
 void CopyShaders(const ScratchDir& dir);
 
-// True when a window with a GL context can be opened (an X display or Xvfb is there).
-bool VideoAvailable();
 // Keeps the GL driver libraries loaded for the rest of the process (call with a context open).
 void PinGraphicsDrivers();
 

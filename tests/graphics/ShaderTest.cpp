@@ -35,7 +35,7 @@ TEST(ShaderFailure, WaitForKeyEndsAtEndOfInputAndRequestsQuit) {
 }
 
 TEST(ShaderFailure, BrokenAndMissingFilesAreReportedAndNothingIsDrawn) {
-  VANTIX_NEED_DISPLAY(VideoAvailable(), "no display for a GL window");
+  VANTIX_NEED_DISPLAY(X11VideoStarts(), "no display for a GL window");
   ScratchDir dir;
   WriteTestArt(dir);
   CopyShaders(dir);
@@ -77,7 +77,7 @@ TEST(ShaderFailure, BrokenAndMissingFilesAreReportedAndNothingIsDrawn) {
 }
 
 TEST(ShaderFailure, TheGameShadersBuild) {
-  VANTIX_NEED_DISPLAY(VideoAvailable(), "no display for a GL window");
+  VANTIX_NEED_DISPLAY(X11VideoStarts(), "no display for a GL window");
   ScratchDir dir;
   CopyShaders(dir);
   Engine engine;

@@ -35,7 +35,7 @@ int PixelRow(float wy) {
 } // namespace
 
 TEST(SplashScene, LogoAndTitleAppearWhereTheLevelPutsThem) {
-  VANTIX_NEED_DISPLAY(VideoAvailable(), "no display for a GL window");
+  VANTIX_NEED_DISPLAY(X11VideoStarts(), "no display for a GL window");
   ScratchDir dir;
   fs::copy(DataFile("Graphics"), dir.Path() / "Graphics", fs::copy_options::recursive);
   Engine engine;

@@ -52,46 +52,44 @@ bool DisplayRequired() {
 }
 
 namespace {
-// With a display set, a failure to reach it may pass: two more tries, 0.2 s apart.
-int VideoAttempts() {
-  return std::getenv("DISPLAY") ? 3 : 1;
-}
-void BeforeAttempt(int attempt) {
-  if (attempt > 1)
-    usleep(200 * 1000);
+// Starts the subsystems; with `x11Only` the x11 driver must be the one started (when the X
+// server cannot be reached SDL starts its offscreen driver instead), and SDL is quit again.
+// With a display set a failure is tried twice more, 0.2 s apart.
+bool StartVideo(uint32_t flags, bool x11Only) {
+  int attempts = std::getenv("DISPLAY") ? 3 : 1;
+  for (int attempt = 1; attempt <= attempts; ++attempt) {
+    if (attempt > 1)
+      usleep(200 * 1000);
+    if (SDL_InitSubSystem(flags) != 0) {
+      std::fprintf(stderr, "SDL's video did not start (attempt %d of %d): %s\n", attempt, attempts,
+                   SDL_GetError());
+      continue;
+    }
+    if (!x11Only)
+      return true;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    std::string name = driver ? driver : "(none)";
+    SDL_Quit();
+    if (name == "x11")
+      return true;
+    std::fprintf(stderr, "SDL started the video driver %s, not x11 (attempt %d of %d)\n",
+                 name.c_str(), attempt, attempts);
+  }
+  return false;
 }
 } // namespace
 
 bool StartSdlVideo(uint32_t flags) {
-  int attempts = VideoAttempts();
-  for (int attempt = 1; attempt <= attempts; ++attempt) {
-    BeforeAttempt(attempt);
-    if (SDL_InitSubSystem(flags) == 0)
-      return true;
-    std::fprintf(stderr, "SDL's video did not start (attempt %d of %d): %s\n", attempt, attempts,
-                 SDL_GetError());
-  }
-  return false;
+  return StartVideo(flags, false);
 }
 
 bool X11VideoStarts() {
-  int attempts = VideoAttempts();
-  for (int attempt = 1; attempt <= attempts; ++attempt) {
-    BeforeAttempt(attempt);
-    // When the X server cannot be reached, SDL starts its offscreen driver instead.
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
-      const char* driver = SDL_GetCurrentVideoDriver();
-      std::string name = driver ? driver : "(none)";
-      SDL_Quit();
-      if (name == "x11")
-        return true;
-      std::fprintf(stderr, "SDL started the video driver %s, not x11 (attempt %d of %d)\n",
-                   name.c_str(), attempt, attempts);
-    } else {
-      std::fprintf(stderr, "SDL's video did not start (attempt %d of %d): %s\n", attempt, attempts,
-                   SDL_GetError());
-      SDL_Quit();
-    }
+  static int available = -1;
+  if (available < 0) {
+    // Mesa's software rasteriser draws on the calling thread: no driver threads outlive the
+    // context (the leak checker stops every thread at exit), and frames are deterministic.
+    setenv("LP_NUM_THREADS", "0", 0);
+    available = StartVideo(SDL_INIT_VIDEO, true) ? 1 : 0;
   }
-  return false;
+  return available == 1;
 }

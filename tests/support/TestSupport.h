@@ -32,8 +32,9 @@ bool DisplayRequired();
 // with a display set a failure is tried twice more; each failure's reason goes to standard
 // error, and SDL_GetError still holds the last one.
 bool StartSdlVideo(uint32_t flags);
-// Whether SDL's X11 video driver starts (GL is loaded through GLX, so no other driver will do),
-// tried as StartSdlVideo is; SDL is quit again afterwards.
+// Whether a window with a GL context can be opened: SDL's X11 video driver starts (GL is loaded
+// through GLX, so no other driver will do), tried as StartSdlVideo is and quit again. Asked once
+// a process; it also has Mesa's software rasteriser draw on the calling thread.
 bool X11VideoStarts();
 #define VANTIX_NEED_DISPLAY(available, why)                                                        \
   do {                                                                                             \
