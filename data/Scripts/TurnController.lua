@@ -340,6 +340,55 @@ end
 ---------------------------------------------------------------------------------------------
 -- Loading.
 
+-- The strip drawn along the link of a node that way: the level's own (the generator writes one
+-- for every link), else the one laid at load.
+local function LinkStrip(entry, d)
+  return R.LinkParticles(entry.node, d) or entry.strips[d]
+end
+
+-- A link without a strip of its own (a level built in the editor or by hand) would not show at
+-- all: it gets one from the Link archetype, laid between its two nodes. The strip is named
+-- "Particle", as emitted particles are, so the editor neither lists nor saves it: it is laid
+-- again at every load, wherever the nodes then stand.
+local function LayMissingStrips(found)
+  local space = Space()
+  for _, entry in ipairs(found.nodes) do
+    entry.strips = {}
+  end
+  for _, entry in ipairs(found.nodes) do
+    -- Every link is the down or right link of one of its ends.
+    for _, d in ipairs({ 2, 4 }) do
+      local j = entry.next[d]
+      local other = j and found.nodes[j]
+      if other and LinkStrip(entry, d) == nil and LinkStrip(other, R.Opposite[d]) == nil then
+        local strip = space:CreateArchetypeInstance("Link")
+        if strip.Transform ~= nil then
+          strip.Name = "Particle"
+          local dx, dy = other.x - entry.x, other.y - entry.y
+          local length = math.sqrt(dx * dx + dy * dy)
+          R.Place(strip, (entry.x + other.x) / 2, (entry.y + other.y) / 2)
+          strip.Transform.Rotation = math.atan2(dy, dx)
+          -- The strip's picture is 8 units long at scale 1.
+          strip.Transform.Scale = Vector2D(length / 8, 0.07, 0)
+          local emitter = strip.ParticleEmitter
+          if emitter ~= nil then
+            local vertical = math.abs(dx) < math.abs(dy)
+            emitter.EmitterSizeX = vertical and 0.03 or length * 0.4
+            emitter.EmitterSizeY = vertical and length * 0.4 or 0.03
+            emitter.VelocityVarianceX = vertical and 0 or 0.6
+            emitter.VelocityVarianceY = vertical and 0.6 or 0
+          end
+          entry.strips[d] = strip
+          other.strips[R.Opposite[d]] = strip
+          R.Call(strip.LinkScript, "SetOpen", R.IsLinked(entry.node, d))
+        else
+          strip:Destroy()
+        end
+      end
+    end
+  end
+end
+
 function OnLevelLoaded(created)
   if phase == "gone" then
     return
@@ -373,6 +422,7 @@ function OnLevelLoaded(created)
   this.Title = level.title
   this.LevelFile = LevelFile()
 
+  LayMissingStrips(level)
   for _, entry in ipairs(level.nodes) do
     R.Call(entry.script, "Setup", level, entry)
   end
@@ -516,9 +566,9 @@ local function ToggleLink(d)
   local open = not R.IsLinked(here.node, d)
   R.SetLinked(here.node, d, open)
   R.SetLinked(level.nodes[j].node, R.Opposite[d], open)
-  local particles = R.LinkParticles(here.node, d)
-  if particles ~= nil then
-    R.Call(particles.LinkScript, "SetOpen", open)
+  local strip = LinkStrip(here, d)
+  if strip ~= nil then
+    R.Call(strip.LinkScript, "SetOpen", open)
   end
   Sounds.PlaySound(open and R.Sound.Link or R.Sound.Unlink)
   R.Call(level.player.script, "Pulse")

@@ -2,9 +2,11 @@
 // moves, encryption, siphoning, pinging, linking, keys and firewalls, patrol movement, the
 // order inside a turn, being found and restarting.
 #include <algorithm>
+#include <cmath>
 
 #include "GameFixture.h"
 #include "Objects/GameObject.h"
+#include "Objects/Transform.h"
 
 namespace {
 
@@ -152,6 +154,64 @@ TEST_F(RulesTest, LinkingClosesAndReopensALinkAtBothEndsForTwoCreditsAndNobodyCr
   Play("link-up");
   EXPECT_EQ(State("Refusal"), "There is no link that way to close or open.");
   EXPECT_EQ(StateInt("Turn"), 4);
+}
+
+// A level built in the editor has links but no strips along them; the controller lays them.
+TEST_F(RulesTest, LinksWithoutStripsGetThemLaidAtLoadShownClosedWhenClosedAndNeverSaved) {
+  LoadSource("level 1\ncredits 2\ngrid\nS-a\n  |\n  E\nend\nnode S start\nnode E end\n");
+  auto strips = [this] {
+    std::vector<GameObject*> found;
+    for (GameObject* object : main->GetObjectsByName("Particle"))
+      if (!object->IsDead && object->GetLuaComponent("LinkScript"))
+        found.push_back(object);
+    return found;
+  };
+  EXPECT_TRUE(strips().empty()) << "the generator's levels have their own strips";
+
+  for (GameObject* object : main->GetObjectsByName("Link"))
+    object->Destroy();
+  for (GameObject* object : main->GetObjectsByName("Node")) {
+    auto* node = object->Get<GameNode>("GameNode");
+    node->UpLinkParticlesID = node->DownLinkParticlesID = -1;
+    node->LeftLinkParticlesID = node->RightLinkParticlesID = -1;
+  }
+  ASSERT_TRUE(main->SaveLevel("Node Levels\\Level01.level"));
+  Load("Level01.level");
+  RunUntilIdle();
+  ASSERT_EQ(strips().size(), 2u);
+  Vector2D s = main->GetObjectById(NodeId('S'))->Get<Transform>("Transform")->translation_;
+  Vector2D a = main->GetObjectById(NodeId('a'))->Get<Transform>("Transform")->translation_;
+  Vector2D e = main->GetObjectById(NodeId('E'))->Get<Transform>("Transform")->translation_;
+  GameObject* across = nullptr;
+  for (GameObject* strip : strips()) {
+    const Transform& t = *strip->Get<Transform>("Transform");
+    bool flat = std::fabs(t.translation_.y_ - s.y_) < 1e-4f;
+    const Vector2D& to = flat ? a : e;
+    const Vector2D& from = flat ? s : a;
+    EXPECT_NEAR(t.translation_.x_, (from.x_ + to.x_) / 2, 1e-4f);
+    EXPECT_NEAR(t.translation_.y_, (from.y_ + to.y_) / 2, 1e-4f);
+    EXPECT_NEAR(t.rotation_, std::atan2(to.y_ - from.y_, to.x_ - from.x_), 1e-4f);
+    EXPECT_NEAR(t.scale_.x_, std::hypot(to.x_ - from.x_, to.y_ - from.y_) / 8, 1e-4f);
+    EXPECT_EQ(t.z_order, 1) << "under the nodes";
+    if (flat)
+      across = strip;
+  }
+  ASSERT_NE(across, nullptr);
+  lb::PushPtr(L, across->GetLuaComponent("LinkScript"));
+  lua_setglobal(L, "strip");
+  EXPECT_EQ(Eval("strip.Open"), "true");
+  Play("link-right");
+  EXPECT_FALSE(NodeOf('S')->RightLinked);
+  EXPECT_EQ(Eval("strip.Open"), "false") << "closing the link dims its strip";
+
+  // Saved from the editor while it runs, the level keeps no strip, and a reload lays them once.
+  ASSERT_TRUE(main->SaveLevel("Node Levels\\Level01.level"));
+  std::string text = dir.Read("Node Levels/Level01.level");
+  EXPECT_EQ(text.find("LinkScript"), std::string::npos);
+  Load("Level01.level");
+  RunUntilIdle();
+  EXPECT_EQ(strips().size(), 2u);
+  EXPECT_TRUE(Errors().empty());
 }
 
 TEST_F(RulesTest, AKeyIsPickedUpOnceAndOpensTheFirewallOfItsTypeWhichAlsoNeedsItsCredits) {

@@ -455,6 +455,9 @@ bool SaveGameArchetypes(Space& scratch) {
   GameObject* intent = Place(scratch, 2, "PatrolIntent", 0, 0, 0.22f, 0.22f, kPatrolZ + 1);
   AddSprite(intent, "intent_arrow.png");
   save(intent, "PatrolIntent");
+  // The strip the turn controller lays along a link that has none (a level built in the
+  // editor); it places, turns and stretches it between the two nodes.
+  save(MakeLink(scratch, 3, 0, 0, kSpacing, 0, true), "Link");
   // The level pieces go to a space of their own, so no component comes back recycled.
   Space& parts = NewToolSpace();
 
@@ -477,6 +480,9 @@ bool SaveGameArchetypes(Space& scratch) {
       game->FireWallID = -1;
       game->KeyType = 0;
     }
+    // A new patrol starts on no node until the designer picks one.
+    if (auto* patrol = static_cast<Patrol*>(object->GetComponent("Patrol")))
+      patrol->StartID = -1;
     if (object->m_Name == "Node" || object->m_Name == "Player" || object->m_Name == "Patrol" ||
         object->m_Name == "FireWall" || object->m_Name == "TurnController")
       save(object, object->m_Name.c_str());
