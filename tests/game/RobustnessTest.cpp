@@ -173,6 +173,17 @@ TEST_F(BrokenLevelTest, NoEndNode) {
   ExpectSkipped("no node is an end node");
 }
 
+// The game still plays these; the checker points them out to the designer.
+TEST_F(BrokenLevelTest, ANodeOutsideTheMiddleOfTheCameraWhereTheHudMayCoverIt) {
+  Break("width_ float [0-9.]+", "width_ float 4.000000");
+  ExpectChecker("node 10 at (-2, 0) is not inside the middle of the Camera's view (x -1.4 to 1.4");
+}
+
+TEST_F(BrokenLevelTest, ACameraWhoseViewHasNoArea) {
+  Break("height_ float [0-9.]+", "height_ float 0.000000");
+  ExpectChecker("the camera's view of ");
+}
+
 TEST_F(BrokenLevelTest, ALinkToAnIdNoObjectHas) {
   Break("RightID int 11", "RightID int 77");
   ExpectChecker("node 10 links right to id 77, which no object has");

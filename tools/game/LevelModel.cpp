@@ -3,6 +3,7 @@
 #include "game/LevelModel.h"
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 
@@ -10,6 +11,7 @@
 #include "Core/Space.h"
 #include "Gameplay/GameplayComponents.h"
 #include "Meta/TypeRegistry.h"
+#include "Objects/Camera.h"
 #include "Objects/GameObject.h"
 #include "Objects/Transform.h"
 #include "Utilities/Check.h"
@@ -81,6 +83,18 @@ Space& NewToolSpace() {
 }
 
 namespace {
+// The engine's default view when a level has no Camera: 10 units high, at 16:9.
+constexpr float kDefaultViewHeight = 10.0f;
+// The share of the view's width and height the network may take, as the generator frames it.
+constexpr float kFreeShare = 0.7f;
+constexpr float kSlack = 1e-3f;
+
+std::string Number(float value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+  return text;
+}
+
 NodeInfo NodeOf(const GameNode& node) {
   NodeInfo info;
   info.end = node.EndNode;
@@ -117,6 +131,7 @@ void Resolve(LevelModel& model) {
 void ModelFromSpace(const Space& space, const std::string& file, LevelModel& model) {
   model = LevelModel{};
   model.file = file;
+  model.view = {0.0f, 0.0f, kDefaultViewHeight * 16.0f / 9.0f, kDefaultViewHeight};
   for (const GameObject* object : space.objects) {
     if (!object || object->parent)
       continue;
@@ -127,6 +142,12 @@ void ModelFromSpace(const Space& space, const std::string& file, LevelModel& mod
       info.hasTransform = true;
       info.x = transform->translation_.x_;
       info.y = transform->translation_.y_;
+      info.halfWidth = std::fabs(transform->scale_.x_);
+      info.halfHeight = std::fabs(transform->scale_.y_);
+    }
+    if (auto* camera = object->Get<Camera>("Camera"); camera && object->m_Active) {
+      model.hasCamera = true;
+      model.view = {camera->center_.x, camera->center_.y, camera->width_, camera->height_};
     }
     for (const auto& [name, script] : object->luaComponents)
       if (script)
@@ -255,6 +276,32 @@ std::vector<std::string> Validate(const LevelModel& model) {
   }
   if (!model.nodes.empty() && !anyEnd)
     say("no node is an end node");
+
+  // The generator keeps every network inside the middle of the view, where neither the HUD's
+  // lines nor the screen's edge reach; a level built by hand must do the same.
+  const ViewInfo& view = model.view;
+  if (!(std::isfinite(view.width) && std::isfinite(view.height) && view.width > 0.0f &&
+        view.height > 0.0f)) {
+    say("the camera's view of " + Number(view.width) + " x " + Number(view.height) +
+        " world units shows nothing");
+  } else if (model.Playable()) {
+    float left = view.x - view.width * kFreeShare / 2, right = view.x + view.width * kFreeShare / 2;
+    float bottom = view.y - view.height * kFreeShare / 2,
+          top = view.y + view.height * kFreeShare / 2;
+    for (const NodeInfo& node : model.nodes) {
+      const ObjectInfo& object = model.objects[node.object];
+      if (!object.hasTransform)
+        continue;
+      if (node.x - object.halfWidth < left - kSlack || node.x + object.halfWidth > right + kSlack ||
+          node.y - object.halfHeight < bottom - kSlack || node.y + object.halfHeight > top + kSlack)
+        say("node " + std::to_string(node.id) + " at (" + Number(node.x) + ", " + Number(node.y) +
+            ") is not inside the middle of the " + (model.hasCamera ? "Camera's" : "default") +
+            " view (x " + Number(left) + " to " + Number(right) + ", y " + Number(bottom) + " to " +
+            Number(top) +
+            "), where the HUD or the screen's edge may hide it; widen the "
+            "Camera or move the node");
+    }
+  }
 
   if (model.playerObject >= 0) {
     const ObjectInfo& player = model.objects[model.playerObject];

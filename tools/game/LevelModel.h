@@ -23,6 +23,7 @@ struct ObjectInfo {
   std::string name;
   bool hasTransform = false;
   float x = 0.0f, y = 0.0f;
+  float halfWidth = 0.0f, halfHeight = 0.0f; // a sprite spans its scale either side
   std::vector<std::string> scripts;
   bool isNode = false;
 };
@@ -51,8 +52,16 @@ struct PatrolInfo {
   int startNode = -1; // index into nodes, -1 when StartID is not a node
 };
 
+// A rectangle of the world: centre and full extents.
+struct ViewInfo {
+  float x = 0.0f, y = 0.0f, width = 0.0f, height = 0.0f;
+};
+
 struct LevelModel {
   std::string file; // the level's file name, as the game's log gives it
+  // What the level is seen through: its last top-level Camera, else the engine's default view.
+  ViewInfo view;
+  bool hasCamera = false;
   std::vector<ObjectInfo> objects;
   std::vector<NodeInfo> nodes; // object-list order
   std::vector<PatrolInfo> patrols;
