@@ -33,12 +33,30 @@ local function Face(object, dir)
   end
 end
 
+-- A patrol drawn with the game's art shows whether it moves: a sentry has a picture of its
+-- own, whatever the level file (one built in the editor, say) gave it. The picture in use is
+-- published as this.Look.
+local function ShowKind(object, dir)
+  local sprite = object and object.Sprite
+  if sprite == nil then
+    return
+  end
+  local file = sprite:GetTexture():match("[^\\/]+$")
+  local want = dir == 0 and R.Art.Sentry or R.Art.Patrol
+  if (file == R.Art.Patrol or file == R.Art.Sentry) and file ~= want then
+    sprite:SwapTexture(want)
+    file = want
+  end
+  this.Look = file
+end
+
 function Setup(levelTable, entry)
   level = levelTable
   me = entry
   local node = level.nodes[me.node]
   R.Place(this.Owner, node.x, node.y)
   Face(this.Owner, me.dir)
+  ShowKind(this.Owner, me.dir)
   Publish()
 end
 

@@ -3,6 +3,7 @@
 // order inside a turn, being found and restarting.
 #include <algorithm>
 #include <cmath>
+#include <regex>
 
 #include "GameFixture.h"
 #include "Objects/GameObject.h"
@@ -270,6 +271,23 @@ TEST_F(RulesTest, PatrolsTryAheadThenRightThenLeftThenBackWaitWithoutAnOpenLinkS
   Play("wait");
   EXPECT_EQ(PatrolNode(0), NodeId('P')) << "from the end of a line it comes back";
   EXPECT_EQ(PatrolNode(6), NodeId('2'));
+}
+
+// The editor's Patrol archetype has the moving patrol's picture, whatever its direction.
+TEST_F(RulesTest, ASentryShowsTheSentryPictureAndAMovingPatrolThePatrolsWhateverTheFileSays) {
+  LoadSource("level 1\ncredits 0\ngrid\nS-a-b-E\nend\nnode S start\nnode E end\n"
+             "patrol a none\npatrol b left\n");
+  EXPECT_EQ(PatrolField(0, "Look"), "sentry.png");
+  EXPECT_EQ(PatrolField(1, "Look"), "patrol_unit.png");
+  std::string text = dir.Read("Node Levels/Level01.level");
+  text = std::regex_replace(text, std::regex("sentry\\.png"), "@");
+  text = std::regex_replace(text, std::regex("patrol_unit\\.png"), "sentry.png");
+  dir.Write("Node Levels/Level01.level",
+            std::regex_replace(text, std::regex("@"), "patrol_unit.png"));
+  Load("Level01.level");
+  RunUntilIdle();
+  EXPECT_EQ(PatrolField(0, "Look"), "sentry.png");
+  EXPECT_EQ(PatrolField(1, "Look"), "patrol_unit.png");
 }
 
 TEST_F(RulesTest, MovingOntoAPatrolIsFoundBeforeThePatrolsMove) {

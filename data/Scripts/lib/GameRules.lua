@@ -111,6 +111,8 @@ R.Art = {
   Encrypted = { "node_enc1.png", "node_enc2.png", "node_enc3.png", "node_enc4.png" },
   Link = "link.png",
   LinkClosed = "link_closed.png",
+  Patrol = "patrol_unit.png",
+  Sentry = "sentry.png",
 }
 
 -- The neighbour object of a GameNode in direction d, and whether that link is open.
