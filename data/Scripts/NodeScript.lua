@@ -4,13 +4,19 @@
 -- key, end). The look in use is published as this.Look.
 local R = dofile("Scripts/lib/GameRules.lua")
 
+local connections = dofile("Scripts/lib/Connections.lua").For(this)
+
 local node = nil -- the GameNode
 local hadCredits = false
 local level = nil
+local shown = {} -- the properties the look was last made from
 
-function Initialize() end
+function Initialize()
+  connections:Connect("LogicUpdate")
+end
 
 function Shutdown()
+  connections:DropAll()
   node = nil
   level = nil
 end
@@ -41,12 +47,28 @@ function Refresh()
   if node == nil then
     return
   end
+  shown.EndNode, shown.Credits = node.EndNode, node.Credits
+  shown.EncryptionLayers, shown.KeyType = node.EncryptionLayers, node.KeyType
+  shown.FireWallProtected = node.FireWallProtected
   local art, tint = Look()
   this.Look = art
   local sprite = this.Owner and this.Owner.Sprite
   if sprite then
     sprite:SwapTexture(art)
     sprite:SetColor(tint[1], tint[2], tint[3], 255)
+  end
+end
+
+-- A property changed by someone else (the editor, while the level runs) shows at once.
+function OnLogicUpdate()
+  if node == nil then
+    return
+  end
+  for field, value in pairs(shown) do
+    if node[field] ~= value then
+      Refresh()
+      return
+    end
   end
 end
 

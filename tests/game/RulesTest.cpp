@@ -95,6 +95,26 @@ TEST_F(RulesTest, SiphonTakesAllCreditsAfterASecondsHoldReleasingEarlyCancels) {
   EXPECT_EQ(State("Refusal"), "This node has no credits to siphon.");
 }
 
+// What the editor changes while the level runs shows on the next frame.
+TEST_F(RulesTest, ANodeChangedWhileTheLevelRunsShowsItsNewLookAtOnce) {
+  LoadSource("level 1\ncredits 0\ngrid\nS-a-E\nend\nnode S start\nnode E end\n");
+  lb::PushPtr(L, main->GetObjectById(NodeId('a'))->GetLuaComponent("NodeScript"));
+  lua_setglobal(L, "node");
+  EXPECT_EQ(Eval("node.Look"), "node_plain.png");
+  NodeOf('a')->EndNode = true;
+  Frame();
+  EXPECT_EQ(Eval("node.Look"), "node_end.png");
+  NodeOf('a')->EndNode = false;
+  NodeOf('a')->Credits = 3;
+  Frame();
+  EXPECT_EQ(Eval("node.Look"), "node_credits.png");
+  NodeOf('a')->Credits = 0;
+  NodeOf('a')->EncryptionLayers = 2;
+  Frame();
+  EXPECT_EQ(Eval("node.Look"), "node_enc2.png");
+  EXPECT_TRUE(Errors().empty());
+}
+
 TEST_F(RulesTest, PingCostsACreditNotTheTurnAndShowsPatrolsWithinThreeLinksForTwoTurns) {
   LoadSource("level 1\ncredits 1\ngrid\nS-a-b-c-d-E\nend\nnode S start\nnode E end\n"
              "patrol c none\npatrol d none\n");
