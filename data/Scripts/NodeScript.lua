@@ -9,7 +9,9 @@ local connections = dofile("Scripts/lib/Connections.lua").For(this)
 local node = nil -- the GameNode
 local hadCredits = false
 local level = nil
-local shown = {} -- the properties the look was last made from
+-- The properties the look is made from, and their values when it was last made.
+local looked = { "EndNode", "Credits", "EncryptionLayers", "KeyType", "FireWallProtected" }
+local shown = {}
 
 function Initialize()
   connections:Connect("LogicUpdate")
@@ -47,9 +49,9 @@ function Refresh()
   if node == nil then
     return
   end
-  shown.EndNode, shown.Credits = node.EndNode, node.Credits
-  shown.EncryptionLayers, shown.KeyType = node.EncryptionLayers, node.KeyType
-  shown.FireWallProtected = node.FireWallProtected
+  for i, field in ipairs(looked) do
+    shown[i] = node[field]
+  end
   local art, tint = Look()
   this.Look = art
   local sprite = this.Owner and this.Owner.Sprite
@@ -64,8 +66,8 @@ function OnLogicUpdate()
   if node == nil then
     return
   end
-  for field, value in pairs(shown) do
-    if node[field] ~= value then
+  for i, field in ipairs(looked) do
+    if node[field] ~= shown[i] then
       Refresh()
       return
     end

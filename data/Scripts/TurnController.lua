@@ -350,14 +350,14 @@ end
 -- all: it gets one from the Link archetype, laid between its two nodes. The strip is named
 -- "Particle", as emitted particles are, so the editor neither lists nor saves it: it is laid
 -- again at every load, wherever the nodes then stand.
+local kStripSides = { R.Down, R.Right } -- every link is the down or right link of one end
 local function LayMissingStrips(found)
   local space = Space()
   for _, entry in ipairs(found.nodes) do
     entry.strips = {}
   end
   for _, entry in ipairs(found.nodes) do
-    -- Every link is the down or right link of one of its ends.
-    for _, d in ipairs({ 2, 4 }) do
+    for _, d in ipairs(kStripSides) do
       local j = entry.next[d]
       local other = j and found.nodes[j]
       if other and LinkStrip(entry, d) == nil and LinkStrip(other, R.Opposite[d]) == nil then
