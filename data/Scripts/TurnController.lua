@@ -174,15 +174,19 @@ local function Discover()
   local idsKnown = #ids == #nodeObjects
   for i, object in ipairs(nodeObjects) do
     local gameNode = object.GameNode
+    local id = idsKnown and ids[i] or i
     if gameNode == nil then
       return nil, "an object named Node has no GameNode"
+    end
+    if object.Transform == nil then
+      return nil, "node " .. id .. " has no Transform"
     end
     local x, y = R.Position(object)
     found.nodes[i] = {
       object = object,
       node = gameNode,
       script = object.NodeScript,
-      id = idsKnown and ids[i] or i,
+      id = id,
       stored = idsKnown and storedLinks[i] or {},
       x = x,
       y = y,
@@ -230,6 +234,9 @@ local function Discover()
     return nil, "a playable level has exactly one Player"
   end
   local player = players[1]
+  if player.Transform == nil then
+    return nil, "the player has no Transform"
+  end
   local px, py = R.Position(player)
   local start = nil
   for i, entry in ipairs(found.nodes) do
@@ -256,6 +263,9 @@ local function Discover()
       end
       if script == nil then
         return nil, "a patrol has no PatrolScript"
+      end
+      if object.Transform == nil then
+        return nil, "a patrol has no Transform"
       end
       found.patrols[#found.patrols + 1] = { object = object, script = script, node = at, dir = patrol.MoveDir }
     end
@@ -666,6 +676,7 @@ local function Perform(action)
   elseif action.kind == "siphon" then
     costsTurn = Siphon()
   elseif action.kind == "wait" then
+    Sounds.PlaySound(R.Sound.Wait)
     R.Call(level.player.script, "Pulse")
     costsTurn = true
   elseif action.kind == "ping" then

@@ -116,8 +116,10 @@ TEST_F(RobustnessTest, WhilePausedTheLevelIgnoresInput) {
 // A broken copy of a good level: `edit` rewrites the text of "Node Levels/Level01.level".
 class BrokenLevelTest : public GameTest {
 protected:
-  void Break(const std::string& pattern, const std::string& replacement) {
-    MakeLevels({{"level01.txt", "level 1\ncredits 0\ngrid\nS-a-E\nend\nnode S start\nnode E end\n"},
+  void Break(const std::string& pattern, const std::string& replacement,
+             const std::string& level01 = "level 1\ncredits 0\ngrid\nS-a-E\nend\nnode S start\n"
+                                          "node E end\n") {
+    MakeLevels({{"level01.txt", level01},
                 {"level02.txt", "level 2\ncredits 0\ngrid\nS-E\nend\nnode S start\nnode E end\n"}});
     std::string text = dir.Read("Node Levels/Level01.level");
     std::string broken = std::regex_replace(text, std::regex(pattern), replacement,
@@ -210,6 +212,27 @@ TEST_F(BrokenLevelTest, AFirewallWithoutKeyType) {
 TEST_F(BrokenLevelTest, LinkEndsThatDisagreeOnTheLinkState) {
   Break("RightLinked bool true", "RightLinked bool false");
   ExpectChecker("the link between node 10 and node 11 is open at one end and closed at the other");
+}
+
+TEST_F(BrokenLevelTest, TwoNodesSharingOneFirewall) {
+  // Break the second firewalled node's FireWallID into the first's.
+  Break("(FireWallID int )(\\d+)([^]*FireWallID int )\\d+", "$1$2$3$2",
+        "level 1\ncredits 0\ngrid\nS-k-a-b-E\nend\nnode S start\nnode k key=1\n"
+        "node a firewall=1\nnode b firewall=1\nnode E end\n");
+  ExpectChecker("node 13 and node 12 share the firewall 102; each firewalled node has its own");
+}
+
+// The reader drops a component of a type it does not know, so node 10 is left without one.
+TEST_F(BrokenLevelTest, ANodeWithoutATransform) {
+  Break("(m_Self int 10[^]*?Component) Transform", "$1 Transfrom");
+  ExpectChecker("node 10 has no Transform");
+  ExpectSkipped("node 10 has no Transform");
+}
+
+TEST_F(BrokenLevelTest, APatrolWithoutATransform) {
+  Break("(Component Patrol[^]*?Component) Transform", "$1 Transfrom",
+        "level 1\ncredits 0\ngrid\nS-a-E\nend\nnode S start\nnode E end\npatrol a left\n");
+  ExpectSkipped("a patrol has no Transform");
 }
 
 TEST_F(BrokenLevelTest, AMalformedFile) {

@@ -362,7 +362,10 @@ TEST_F(RulesTest, APatrolSteppingOntoThePlayerFindsItAndTheLevelRestarts) {
 
 TEST_F(RulesTest, WaitCostsTheTurnAndRestartReloadsTheLevelCountingAsFound) {
   LoadSource("level 1\ncredits 0\ngrid\nS-a-b-E\nend\nnode S start\nnode E end\n");
-  PlaySequence("wait right");
+  ClearRecords();
+  PlaySequence("wait");
+  EXPECT_TRUE(Contains(Sounds(), "PlaySound:hudbloop")) << "heard with no patrol to step";
+  PlaySequence("right");
   EXPECT_EQ(StateInt("Turn"), 2);
   Tap(SDLK_r);
   Frames(2);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "Core/Engine.h"
@@ -222,6 +223,7 @@ std::vector<std::string> Validate(const LevelModel& model) {
     say("the level has no node");
 
   bool anyEnd = false;
+  std::map<int, int> firewallOwner; // a firewall object's id -> the node it is drawn over
   for (const NodeInfo& node : model.nodes) {
     const ObjectInfo& object = model.objects[node.object];
     std::string who = "node " + std::to_string(node.id);
@@ -272,6 +274,12 @@ std::vector<std::string> Validate(const LevelModel& model) {
       if (!model.ObjectOfId(node.firewallId))
         say(who + " is firewalled but its FireWallID " + std::to_string(node.firewallId) +
             " names no object");
+      // Opening one node removes its firewall object; a second node sharing it would stay
+      // locked with no firewall drawn over it.
+      auto [owner, first] = firewallOwner.emplace(node.firewallId, node.id);
+      if (!first)
+        say(who + " and node " + std::to_string(owner->second) + " share the firewall " +
+            std::to_string(node.firewallId) + "; each firewalled node has its own");
     }
   }
   if (!model.nodes.empty() && !anyEnd)

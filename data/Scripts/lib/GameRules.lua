@@ -99,6 +99,7 @@ R.Sound = {
   Siphon = "siphon",
   Death = "death",
   Victory = "levelvictory",
+  Wait = "hudbloop", -- a short blip, so a wait is heard on a level without patrols too
 }
 
 -- Sprite textures of the game pieces.
