@@ -198,15 +198,15 @@ std::string Rules::Key(const State& state) const {
   PutInt(key, state.player);
   PutInt(key, state.credits);
   for (int k : state.keys)
-    key.push_back(static_cast<char>(k));
+    PutInt(key, k); // a byte would merge states once a level has 256 nodes or keys
   PutBits(key, state.drained);
   PutBits(key, state.decrypted);
   PutBits(key, state.opened);
   PutBits(key, state.picked);
   PutBits(key, state.closed);
   for (size_t p = 0; p < state.patrolNode.size(); ++p) {
-    key.push_back(static_cast<char>(state.patrolNode[p]));
-    key.push_back(static_cast<char>(state.patrolDir[p]));
+    PutInt(key, state.patrolNode[p]);
+    key.push_back(static_cast<char>(state.patrolDir[p])); // 0 to 4
   }
   return key;
 }
