@@ -3,7 +3,8 @@
 -- progress file (applying the saved options) and loads the HUD.
 local S = dofile("Scripts/lib/Screens.lua")
 local P = dofile("Scripts/lib/Progress.lua")
-local FadeIn, Hold, FadeOut = 1.0, 1.2, 1.0
+-- Seconds: the logo is up for 1.6 s in all.
+local FadeIn, Hold, FadeOut = 0.5, 0.6, 0.5
 
 local t = 0
 local leaving = false
@@ -46,7 +47,7 @@ function OnLogicUpdate(update)
   if leaving then
     return
   end
-  t = t + update.dt
+  t = t + update.dt * 0.5 -- each frame's step arrives twice (start and end of the frame)
   this.Elapsed = t
   if t < FadeIn then
     SetAlpha(Easing.easeInOutQuad(t, 0, 255, FadeIn))
