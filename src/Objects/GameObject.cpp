@@ -39,6 +39,18 @@ BaseComponent* GameObject::GetComponent(std::string_view typeName) const {
 }
 
 namespace {
+// Tells a script "Shutdown" unless its Shutdown is already running: one that removes its own
+// component from inside Shutdown must not start another.
+void ShutDownOnce(LuaComponent* component) {
+  if (component->shuttingDown)
+    return;
+  uint64_t serial = component->serial;
+  component->shuttingDown = true;
+  component->Call("Shutdown", 0);
+  if (LuaComponent::IsLive(component, serial)) // the call may have released and freed it
+    component->shuttingDown = false;
+}
+
 void Unlist(Space* space, const std::string& typeName, BaseComponent* component) {
   auto live = space->liveComponents.find(typeName);
   if (live == space->liveComponents.end())
@@ -88,7 +100,7 @@ bool GameObject::RemoveLuaComponent(const std::string& name) {
   if (it == luaComponents.end())
     return false;
   LuaComponent* component = it->second;
-  component->Call("Shutdown", 0);
+  ShutDownOnce(component);
   // "Shutdown" may itself have removed it.
   it = luaComponents.find(name);
   if (it == luaComponents.end() || it->second != component)
@@ -161,15 +173,21 @@ void GameObject::Release() {
   if (space)
     while (!natives.empty())
       space->KeepFiling(natives.extract(natives.begin()));
-  // Scripts told "Shutdown" may add script components to this object; a few rounds catch
-  // those, and a script that keeps re-adding itself cannot hold the release up for ever.
-  for (int round = 0; round < 4 && !luaComponents.empty(); ++round) {
-    auto scripts = std::move(luaComponents);
-    luaComponents.clear();
-    for (auto& [name, component] : scripts) {
-      if (round < 3)
-        component->Call("Shutdown", 0);
+  // Scripts are shut down in name order, each left filed until its own "Shutdown" has run, so
+  // a Shutdown still reaches the scripts after it. Scripts a Shutdown adds are shut down in
+  // turn; a bound on the calls keeps one that keeps re-adding itself from holding the release
+  // up for ever.
+  size_t calls = 0, budget = 4 * luaComponents.size() + 8;
+  while (!luaComponents.empty()) {
+    auto it = luaComponents.begin();
+    std::string name = it->first;
+    LuaComponent* component = it->second;
+    if (calls++ < budget)
+      ShutDownOnce(component);
+    it = luaComponents.find(name);
+    if (it != luaComponents.end() && it->second == component) {
+      luaComponents.erase(it);
       LuaComponent::Release(component);
-    }
+    } // else its Shutdown removed it, and the removal released it
   }
 }

@@ -88,6 +88,7 @@ public:
   const uint64_t serial;
   bool loadAttempted = false;
   bool released = false;
+  bool shuttingDown = false; // its "Shutdown" is running (see GameObject::Release)
 
 private:
   friend struct CallScope;

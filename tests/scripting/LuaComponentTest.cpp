@@ -233,6 +233,28 @@ TEST_F(ScriptTest, DestroyedObjectsScriptsAreToldShutdownAndNeverCalledAgain) {
   SendLogicUpdate();
 }
 
+// Each script stays filed until its own Shutdown has run, and one that removes itself there is
+// told Shutdown once.
+TEST_F(ScriptTest, ReleasingAnObjectShutsItsScriptsDownInNameOrderEachStillReachable) {
+  GameObject* o = NewObject("o");
+  LuaComponent* witness = o->AddLuaComponent("ShutdownWitness");
+  lua_rawgeti(L, LUA_REGISTRYINDEX, witness->instanceRef); // its table outlives it
+  lua_setglobal(L, "witness");
+  o->AddLuaComponent("ShutdownSelfRemover");
+  size_t before = LuaComponent::LiveCount();
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  o->Destroy();
+  main->EndFrame();
+  std::string printed =
+      testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+  EXPECT_EQ(printed, "");
+  EXPECT_EQ(Eval("selfShutdowns"), "1");
+  EXPECT_EQ(Eval("sawLater"), "true");
+  EXPECT_EQ(Eval("witness.sawOwner"), "true");
+  EXPECT_EQ(LuaComponent::LiveCount(), before - 2);
+}
+
 TEST_F(ScriptTest, ComponentRemovingItselfInItsHandlerIsSafe) {
   GameObject* o = NewObject("o");
   o->AddLuaComponent("SelfRemover");
