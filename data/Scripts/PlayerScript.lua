@@ -283,8 +283,8 @@ function OnWindowResized(event)
   C.SetWindowSize(event.XDim, event.YDim)
 end
 
--- The view the level's camera frames: the network in the middle 70% of a 16:9 picture, as the
--- level generator places it.
+-- The view the level generator's camera frames: the network in the middle 70% of a 16:9
+-- picture (used until the level has been drawn once).
 local function View()
   local minX, maxX, minY, maxY = math.huge, -math.huge, math.huge, -math.huge
   for _, node in ipairs(level.nodes) do
@@ -295,8 +295,13 @@ local function View()
   return (minX + maxX) / 2, (minY + maxY) / 2, height * 16 / 9, height
 end
 
--- Window pixels to world units, through the letter-boxed 16:9 viewport.
+-- Window pixels to world units: through the view the level is drawn with (whatever its
+-- camera), else through the letter-boxed 16:9 viewport and the generator's framing.
 local function ToWorld(px, py)
+  local x, y = Graphics.WindowToWorld(px, py)
+  if x ~= nil then
+    return x, y
+  end
   local aspect = 16 / 9
   local windowW, windowH = C.WindowSize()
   local vw, vh = windowW, math.floor(windowW / aspect + 0.5)

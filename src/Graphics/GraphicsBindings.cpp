@@ -34,6 +34,24 @@ float CameraPosGetX() {
 float CameraPosGetY() {
   return Graphics() ? Graphics()->CameraPosGetY() : 0.0f;
 }
+// (px, py) window pixels -> x, y in the world units of the "Main" space's view as last drawn
+// (its Camera object's, or the default camera's); nil before that space is first drawn.
+int WindowToWorld(lua_State* L) {
+  if (!lua_isnumber(L, 1) || !lua_isnumber(L, 2)) {
+    lua_pushstring(L, "Graphics.WindowToWorld: takes (px, py), two numbers");
+    return -1;
+  }
+  float px = static_cast<float>(lua_tonumber(L, 1));
+  float py = static_cast<float>(lua_tonumber(L, 2));
+  float x = 0.0f, y = 0.0f;
+  if (!Graphics() || !Graphics()->WindowToWorld("Main", px, py, x, y)) {
+    lua_pushnil(L);
+    return 1;
+  }
+  lua_pushnumber(L, x);
+  lua_pushnumber(L, y);
+  return 2;
+}
 void SetBackgroundColor(int r, int g, int b) {
   if (Graphics())
     Graphics()->SetBackgroundColor(r, g, b);
@@ -86,6 +104,11 @@ void BindGraphics(lua_State* L) {
       .Doc("The y of the default camera's centre.")
       .Function("SetBackgroundColor", &SetBackgroundColor)
       .Doc("(r, g, b), each 0..255 (only the low 8 bits are used): the colour behind everything.")
+      .Function("WindowToWorld", &WindowToWorld)
+      .Doc("(px, py): window pixels, as `Input.MouseX` and `Input.MouseY` give them, to the x and "
+           "y in world units of the \"Main\" space's view as last drawn (its Camera object's, or "
+           "the default camera's); nil before that space is first drawn.")
+      .Signature({"number", "number"}, "number, number")
       .End();
 }
 

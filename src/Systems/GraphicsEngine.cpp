@@ -237,6 +237,7 @@ void GraphicsEngine::Update(float dt, Space* space) {
 
   const Camera& view = (!sceneCamera || editorOpen) ? defaultCameras[cameraIndex] : *sceneCamera;
   viewProjections.push_back(view.GetViewProjection());
+  lastViews[space->name] = viewProjections.back();
   ++spaceCounter;
   CheckGLError(kModule, __LINE__);
 }
@@ -367,6 +368,28 @@ GraphicsEngine::Viewport GraphicsEngine::LetterBox(int width, int height, int re
     vh = height;
   }
   return Viewport{width / 2 - vw / 2, height / 2 - vh / 2, vw, vh};
+}
+
+bool GraphicsEngine::WindowToWorld(const std::string& spaceName, float px, float py, float& x,
+                                   float& y) const {
+  auto found = lastViews.find(spaceName);
+  if (found == lastViews.end() || !window)
+    return false;
+  int width = 0, height = 0;
+  SDL_GetWindowSize(window, &width, &height);
+  Viewport box = LetterBox(width, height, referenceWidth, referenceHeight);
+  float det = glm::determinant(found->second);
+  if (box.width <= 0 || box.height <= 0 || !std::isfinite(det) || det == 0.0f)
+    return false;
+  // The letter box is centred, so its top edge is as far from the window's top as its bottom
+  // edge is from the window's bottom (the viewport's y counts from the bottom).
+  float top = static_cast<float>(height - box.y - box.height);
+  glm::vec3 ndc((px - static_cast<float>(box.x)) / static_cast<float>(box.width) * 2.0f - 1.0f,
+                1.0f - (py - top) / static_cast<float>(box.height) * 2.0f, 1.0f);
+  glm::vec3 world = glm::inverse(found->second) * ndc;
+  x = world.x;
+  y = world.y;
+  return std::isfinite(x) && std::isfinite(y);
 }
 
 void GraphicsEngine::Resize(int width, int height) {

@@ -75,6 +75,10 @@ public:
   static Viewport LetterBox(int width, int height, int referenceWidth, int referenceHeight);
   const Viewport& CurrentViewport() const { return viewport; }
 
+  // Window pixels (as the mouse reports them) to world units of the view the named space was
+  // last drawn with; false before that space has been drawn or when its view shows nothing.
+  bool WindowToWorld(const std::string& spaceName, float px, float py, float& x, float& y) const;
+
   // Reads the frame being drawn (before the swap), top row first, RGBA.
   bool ReadFrame(std::vector<unsigned char>& rgba, int& width, int& height) const;
 
@@ -96,6 +100,8 @@ public:
   std::vector<DrawRecord> spriteLayers[kLayers];
   std::vector<DrawRecord> textLayers[kLayers];
   std::vector<glm::mat3> viewProjections;
+  // The view-projection each space was last drawn with, by space name.
+  std::map<std::string, glm::mat3> lastViews;
   std::vector<Camera*> cameraOutlines;
   int spaceCounter = 0;
   Camera* sceneCamera = nullptr;

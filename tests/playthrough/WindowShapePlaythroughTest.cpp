@@ -243,6 +243,27 @@ TEST_P(WindowShapePlaythroughTest, ScreensAreLetterBoxedWithTheLevelAndClicksPla
   });
   run->WaitFor("the click moved", [this] { return run->StateInt("Turn") == 1; });
 
+  // A camera of the designer's own, wider and off-centre: a click goes through the view the
+  // level is drawn with, not through the framing the level generator gives its cameras.
+  run->Do("change the level's camera", [this] {
+    for (GameObject* object : run->Main().objects)
+      if (Camera* camera = object ? object->Get<Camera>("Camera") : nullptr) {
+        camera->width_ *= 1.5f;
+        camera->height_ *= 1.5f;
+        camera->center_.x += 1.0f;
+        camera->center_.y -= 0.5f;
+      }
+  });
+  run->WaitFor("drawn with it", [this] { return run->State("Phase") == "idle"; });
+  run->Do("click the second move", [this] {
+    levels::LevelModel model;
+    levels::ModelFromSpace(run->Main(), pars[0].file, model);
+    levels::Solution solution = levels::Solve(model);
+    ASSERT_TRUE(solution.solved && !solution.win.empty());
+    run->Next(Word(levels::ActionName(solution.win[0]), Device::kMouse, 0));
+  });
+  run->WaitFor("the second click moved", [this] { return run->StateInt("Turn") == 2; });
+
   // The cursor's tip is on the pointer.
   auto pointer = std::make_shared<std::pair<int, int>>();
   run->Do("move the mouse", [pointer] {
