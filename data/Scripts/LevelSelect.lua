@@ -1,6 +1,7 @@
 -- Level select, from the main menu: every level reached so far (from the progress file), in the
 -- level order, chosen like the menu's items; Left/Right jump between the two columns. Choosing
--- a level starts it with fresh totals; Back, Escape or B return to the menu.
+-- a level starts it with fresh totals; "MORE" turns the page when there are more levels than
+-- slots; Back, Escape or B return to the menu.
 local S = dofile("Scripts/lib/Screens.lua")
 local P = dofile("Scripts/lib/Progress.lua")
 
@@ -13,21 +14,36 @@ local function Space()
   return this.Space
 end
 
--- The reached levels as menu items, then Back.
+-- The reached levels as menu items, then Back. With more levels than slots, each page shows
+-- one slot fewer of them and, after them, "MORE" for the next page (after the last, the first).
+local page = 0
+
 local function Build()
   local reached = P.Get().reached
-  local items = {}
+  local levels = {}
   for _, level in ipairs(S.Levels()) do
-    if level.number <= reached and #items < Slots and S.FileExists("Node Levels/" .. level.file) then
-      items[#items + 1] = {
-        action = level.file,
-        label = string.format("%d %s", level.number, string.upper(level.title or "")),
-      }
+    if level.number <= reached and S.FileExists("Node Levels/" .. level.file) then
+      levels[#levels + 1] = level
     end
+  end
+  local perPage = #levels > Slots and Slots - 1 or Slots
+  local pages = math.max(1, math.ceil(#levels / perPage))
+  page = page % pages
+  local items = {}
+  for i = page * perPage + 1, math.min(#levels, (page + 1) * perPage) do
+    local level = levels[i]
+    items[#items + 1] = {
+      action = level.file,
+      label = string.format("%d %s", level.number, string.upper(level.title or "")),
+    }
   end
   if #items == 0 then
     items[1] = { action = S.FirstLevel(), label = "1" }
   end
+  if pages > 1 then
+    items[#items + 1] = { action = "more", label = "MORE" }
+  end
+  this.Page = page + 1
   local count = #items
   items[#items + 1] = { action = "back", object = "BackItem" }
   menu = S.Menu(Space, items, { hitWidth = 3.4, hitHeight = 0.35 })
@@ -69,6 +85,11 @@ local function Choose()
   local action = menu:Selected()
   if action == "back" then
     return Back()
+  elseif action == "more" then
+    page = page + 1
+    Sounds.PlaySound("hudbloop")
+    Build()
+    return Show()
   end
   chosen = true
   Sounds.PlaySound("hudclose")

@@ -250,4 +250,41 @@ TEST_F(ProgressTest, LevelSelectOffersTheLevelsReachedAndStartsTheChosenOne) {
   EXPECT_EQ(LevelName(), "MainMenu.level");
 }
 
+// More levels reached than the screen's sixteen slots: pages of fifteen, each ending in "MORE".
+TEST_F(ProgressTest, LevelSelectPagesThroughMoreLevelsThanItsSlots) {
+  std::vector<std::pair<std::string, std::string>> sources;
+  for (int n = 1; n <= 20; ++n)
+    sources.push_back(
+        {"level" + std::to_string(100 + n).substr(1) + ".txt",
+         "level " + std::to_string(n) + "\ncredits 0\ngrid\nS-E\nend\nnode S start\nnode E end\n"});
+  std::string made = MakeLevels(sources);
+  ASSERT_NE(made.find("wrote Node Levels/Level20.level"), std::string::npos) << made;
+  std::string progress = kGood;
+  dir.Write("Progress.txt", progress.replace(progress.find("reached 3"), 9, "reached 20"));
+  Start();
+  Load("LevelSelect.level");
+  Frame();
+  EXPECT_EQ(VisibleSlots(), 16);
+  EXPECT_EQ(Selected("Select", "LevelSelect"), "Level01.level");
+  Tap(SDLK_UP); // Back
+  Tap(SDLK_UP); // MORE, after the fifteenth level
+  EXPECT_EQ(Selected("Select", "LevelSelect"), "more");
+  Tap(SDLK_RETURN);
+  Frame();
+  EXPECT_EQ(LevelName(), "LevelSelect.level");
+  EXPECT_EQ(VisibleSlots(), 6); // levels 16 to 20, then MORE
+  EXPECT_EQ(Selected("Select", "LevelSelect"), "Level16.level");
+  Tap(SDLK_UP);
+  Tap(SDLK_UP);
+  Tap(SDLK_RETURN); // back to the first page
+  EXPECT_EQ(Selected("Select", "LevelSelect"), "Level01.level");
+  Tap(SDLK_UP);
+  Tap(SDLK_UP);
+  Tap(SDLK_UP);
+  ASSERT_EQ(Selected("Select", "LevelSelect"), "Level15.level");
+  Tap(SDLK_RETURN);
+  Frames(2);
+  EXPECT_EQ(LevelName(), "Level15.level");
+}
+
 } // namespace
