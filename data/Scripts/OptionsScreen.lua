@@ -147,7 +147,7 @@ function OnMouseIsTriggered(event)
   end
   local key = menu:Selected()
   if key == "music" or key == "effects" then
-    local x = S.ToWorld(Input.MouseX(), Input.MouseY())
+    local x = S.SpaceToWorld(this.Space, Input.MouseX(), Input.MouseY())
     local middle = menu:Object(i).Transform.Translation.x
     Change(x < middle and -1 or 1, false)
   else

@@ -34,17 +34,20 @@ float CameraPosGetX() {
 float CameraPosGetY() {
   return Graphics() ? Graphics()->CameraPosGetY() : 0.0f;
 }
-// (px, py) window pixels -> x, y in the world units of the "Main" space's view as last drawn
+// (px, py[, space]) window pixels -> x, y in the world units of that space's view as last drawn
 // (its Camera object's, or the default camera's); nil before that space is first drawn.
 int WindowToWorld(lua_State* L) {
-  if (!lua_isnumber(L, 1) || !lua_isnumber(L, 2)) {
-    lua_pushstring(L, "Graphics.WindowToWorld: takes (px, py), two numbers");
+  bool named = lua_type(L, 3) == LUA_TSTRING;
+  if (!lua_isnumber(L, 1) || !lua_isnumber(L, 2) || (!named && !lua_isnoneornil(L, 3))) {
+    lua_pushstring(L, "Graphics.WindowToWorld: takes (px, py), two numbers, and optionally the "
+                      "name of a space");
     return -1;
   }
   float px = static_cast<float>(lua_tonumber(L, 1));
   float py = static_cast<float>(lua_tonumber(L, 2));
+  std::string space = named ? lua_tostring(L, 3) : "Main";
   float x = 0.0f, y = 0.0f;
-  if (!Graphics() || !Graphics()->WindowToWorld("Main", px, py, x, y)) {
+  if (!Graphics() || !Graphics()->WindowToWorld(space, px, py, x, y)) {
     lua_pushnil(L);
     return 1;
   }
@@ -105,10 +108,11 @@ void BindGraphics(lua_State* L) {
       .Function("SetBackgroundColor", &SetBackgroundColor)
       .Doc("(r, g, b), each 0..255 (only the low 8 bits are used): the colour behind everything.")
       .Function("WindowToWorld", &WindowToWorld)
-      .Doc("(px, py): window pixels, as `Input.MouseX` and `Input.MouseY` give them, to the x and "
-           "y in world units of the \"Main\" space's view as last drawn (its Camera object's, or "
-           "the default camera's); nil before that space is first drawn.")
-      .Signature({"number", "number"}, "number, number")
+      .Doc("(px, py[, space]): window pixels, as `Input.MouseX` and `Input.MouseY` give them, to "
+           "the x and y in world units of the view that space (by name; \"Main\" when left out) "
+           "was last drawn with (its Camera object's, or the default camera's); nil before that "
+           "space is first drawn.")
+      .Signature({"number", "number", "string"}, "number, number")
       .End();
 }
 

@@ -294,7 +294,7 @@ TEST_P(WindowShapePlaythroughTest, ScreensAreLetterBoxedWithTheLevelAndClicksPla
     Space* pause = run->TheEngine().GetBufferSpace();
     return pause && pause->m_Active && pause->GetObjectByName("Item1");
   });
-  run->Do("click resume", [this] {
+  run->Do("check the pause screen", [this] {
     const Space& pause = *run->TheEngine().GetBufferSpace();
     Rect picture = Picture();
     for (const char* name : {"Title", "Item1", "Item4"}) {
@@ -303,6 +303,22 @@ TEST_P(WindowShapePlaythroughTest, ScreensAreLetterBoxedWithTheLevelAndClicksPla
       EXPECT_TRUE(Drawn(pause, SpriteWorld(*object->Get<Transform>("Transform"))).Inside(picture))
           << name << " leaves the picture";
     }
+  });
+  // The menus too are clicked through the view they are drawn with: here one lower and wider,
+  // where the default view would put the click above every item.
+  run->Do("change the pause screen's camera", [this] {
+    for (GameObject* object : run->TheEngine().GetBufferSpace()->objects)
+      if (Camera* camera = object ? object->Get<Camera>("Camera") : nullptr) {
+        camera->width_ *= 1.25f;
+        camera->height_ *= 1.25f;
+        camera->center_.y -= 2.0f;
+      }
+  });
+  auto frames = std::make_shared<long>(0);
+  run->Do("note the frame", [this, frames] { *frames = run->Frames(); });
+  run->WaitFor("drawn with it", [this, frames] { return run->Frames() > *frames + 2; });
+  run->Do("click resume", [this] {
+    const Space& pause = *run->TheEngine().GetBufferSpace();
     int px = 0, py = 0;
     CentreOf(pause, "Item1", px, py);
     GameRun::PushMotion(px, py);

@@ -1,6 +1,6 @@
--- What the screens share: window pixels mapped to the default view (10 units high, letter-boxed
--- 16:9, centred on 0, 0), the level order, a vertical menu over a screen's "Item<n>" objects,
--- the HUD level, and opening and closing the pause screen.
+-- What the screens share: window pixels mapped to a space's view (the default one is 10 units
+-- high, letter-boxed 16:9, centred on 0, 0), the level order, a vertical menu over a screen's
+-- "Item<n>" objects, the HUD level, and opening and closing the pause screen.
 local S = {}
 local C = dofile("Scripts/lib/Cursor.lua")
 
@@ -30,6 +30,18 @@ function S.ToWorld(px, py, windowW, windowH)
   local vx, vy = math.floor(windowW / 2) - math.floor(vw / 2), math.floor(windowH / 2) - math.floor(vh / 2)
   local height = S.ViewHeight
   return ((px - vx) / vw - 0.5) * height * S.Aspect, -((py - vy) / vh - 0.5) * height
+end
+
+-- Window pixels to the world units of `space` (a Space, or nil): through the view it was last
+-- drawn with, whatever its camera, else through the default view as S.ToWorld.
+function S.SpaceToWorld(space, px, py)
+  if space ~= nil then
+    local x, y = Graphics.WindowToWorld(px, py, space.Name)
+    if x ~= nil then
+      return x, y
+    end
+  end
+  return S.ToWorld(px, py)
 end
 
 function S.FileExists(path)
@@ -174,7 +186,7 @@ end
 
 -- The item under the mouse (window pixels), selected; nil when the click hit none.
 function Menu:Click(px, py)
-  local x, y = S.ToWorld(px, py)
+  local x, y = S.SpaceToWorld(self.space(), px, py)
   for i = 1, #self.items do
     local item = self:Object(i)
     if item and (item.Font == nil or item.Font.Visible) then
