@@ -12,8 +12,7 @@ local moving = false -- a step is being animated; the arrow waits for its end
 
 function Initialize()
   -- After a hot reload the level is already running: ask the turn controller for it again.
-  local controller = this.Space and this.Space:GetObjectByName("TurnController")
-  R.Call(controller and controller.TurnController, "Rejoin")
+  R.Call(R.Controller(this.Space), "Rejoin")
 end
 
 function Shutdown()

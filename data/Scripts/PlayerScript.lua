@@ -25,8 +25,7 @@ function Initialize()
     "ControllerButtonUp", "ControllerAxisMoved", "ControllerRemoved", "WindowResized", "LogicUpdate" })
   C.Ensure()
   -- After a hot reload the level is already running: ask the turn controller for it again.
-  local controller = this.Space and this.Space:GetObjectByName("TurnController")
-  R.Call(controller and controller.TurnController, "Rejoin")
+  R.Call(R.Controller(this.Space), "Rejoin")
 end
 
 -- Called once per event connection when the level goes away.

@@ -113,32 +113,57 @@ local function NextLevel(levelNum)
   return nil
 end
 
--- The ids of the objects named "Node", in file order (the order the space lists them), and the
--- link ids each one stores (links[i][d], d as in R.DirField): the script API has no way to
--- read an object's id, the Ping event carries one, and a link to an id no object has reads as
--- no link through the node's accessors.
+-- The braces of a line of a level file, not counting those inside quoted text.
+local function BraceChange(line)
+  local unquoted = line:gsub('"[^"]*"', "")
+  local _, opens = unquoted:gsub("{", "")
+  local _, closes = unquoted:gsub("}", "")
+  return opens - closes
+end
+
+-- The stored ids of the top-level objects with a GameNode, in file order (the order the space
+-- lists them), and the link ids each one stores (links[i][d], d as in R.DirField): the script
+-- API has no way to read an object's id, the Ping event carries one, and a link to an id no
+-- object has reads as no link through the node's accessors. Depth 3 is inside a top-level
+-- object (Space, Objects, GameObject), 4 inside its Components, 5 inside one component.
 local function ReadNodeIds(file)
   local ids, links = {}, {}
   local f = io.open("Node Levels/" .. file, "r")
   if not f then
     return ids, links
   end
-  local last, current = nil, nil
+  local depth = 0
+  local id, stored, isNode, inGameNode = nil, nil, false, false
   for line in f:lines() do
-    local id = line:match("^%s*m_Self int (%-?%d+)")
-    if id then
-      last, current = tonumber(id), nil
-    elseif last and line:match('^%s*m_Name std::string "Node"%s*$') then
-      ids[#ids + 1] = last
-      current = {}
-      links[#ids] = current
-    elseif current then
+    if depth == 3 then
+      local self = line:match("^%s*m_Self int (%-?%d+)")
+      if self then
+        id = tonumber(self)
+      end
+    elseif depth == 4 then
+      local component = line:match("^%s*Component%s+(%S+)")
+      if component then
+        inGameNode = component == "GameNode"
+        isNode = isNode or inGameNode
+      end
+    elseif depth == 5 and inGameNode then
       local field, value = line:match("^%s*(%a+)ID int (%-?%d+)")
       for d, name in ipairs(R.DirField) do
         if field == name then
-          current[d] = tonumber(value)
+          stored[d] = tonumber(value)
         end
       end
+    end
+    local before = depth
+    depth = depth + BraceChange(line)
+    if before <= 2 and depth == 3 then
+      id, stored, isNode, inGameNode = nil, {}, false, false
+    elseif before >= 3 and depth <= 2 then
+      if isNode and id then
+        ids[#ids + 1] = id
+        links[#ids] = stored
+      end
+      inGameNode = false
     end
   end
   f:close()
@@ -169,15 +194,12 @@ local function Discover()
     links = {},
     controller = this,
   }
-  local nodeObjects = space:GetObjectsByName("Node") or {}
+  local nodeObjects = R.PiecesWith(space, "GameNode")
   local ids, storedLinks = ReadNodeIds(space.LevelName)
   local idsKnown = #ids == #nodeObjects
   for i, object in ipairs(nodeObjects) do
     local gameNode = object.GameNode
     local id = idsKnown and ids[i] or i
-    if gameNode == nil then
-      return nil, "an object named Node has no GameNode"
-    end
     if object.Transform == nil then
       return nil, "node " .. id .. " has no Transform"
     end
@@ -229,8 +251,8 @@ local function Discover()
     return nil, "no node is an end node"
   end
 
-  local players = space:GetObjectsByName("Player") or {}
-  if #players ~= 1 or players[1].Player == nil then
+  local players = R.PiecesWith(space, "Player")
+  if #players ~= 1 then
     return nil, "a playable level has exactly one Player"
   end
   local player = players[1]
@@ -253,22 +275,20 @@ local function Discover()
     return nil, "the player has no PlayerScript"
   end
 
-  for _, object in ipairs(space:GetObjectsByName("Patrol") or {}) do
+  for _, object in ipairs(R.PiecesWith(space, "Patrol")) do
     local patrol = object.Patrol
     local script = object.PatrolScript
-    if patrol ~= nil then
-      local at = IndexOf(found.nodes, patrol.StartNode)
-      if at == nil then
-        return nil, "a patrol does not start on a node"
-      end
-      if script == nil then
-        return nil, "a patrol has no PatrolScript"
-      end
-      if object.Transform == nil then
-        return nil, "a patrol has no Transform"
-      end
-      found.patrols[#found.patrols + 1] = { object = object, script = script, node = at, dir = patrol.MoveDir }
+    local at = IndexOf(found.nodes, patrol.StartNode)
+    if at == nil then
+      return nil, "a patrol does not start on a node"
     end
+    if script == nil then
+      return nil, "a patrol has no PatrolScript"
+    end
+    if object.Transform == nil then
+      return nil, "a patrol has no Transform"
+    end
+    found.patrols[#found.patrols + 1] = { object = object, script = script, node = at, dir = patrol.MoveDir }
   end
   return found
 end

@@ -18,6 +18,13 @@ int GetObjectsByName(lua_State* L, Space* space) {
   return 1;
 }
 
+int GetObjectsWith(lua_State* L, Space* space) {
+  if (!glue::StringArgument(L, 2, "Space.GetObjectsWith"))
+    return -1;
+  glue::PushObjectList(L, space->GetObjectsWith(lua_tostring(L, 2)));
+  return 1;
+}
+
 // ---- Engine ------------------------------------------------------------------------------------
 
 Engine* TheEngine() {
@@ -93,6 +100,11 @@ void BindSpace(lua_State* L) {
       .Doc("The first object of that name, nil if none.")
       .Method("GetObjectsByName", &GetObjectsByName)
       .Doc("An array (from 1) of every object of that name, in object order; nil if none.")
+      .Signature({"string"}, "table")
+      .Method("GetObjectsWith", &GetObjectsWith)
+      .Doc("An array (from 1) of every object with a native component of that type name "
+           "(\"GameNode\") or a script component of that name (\"TurnController\"), in object "
+           "order; nil if none.")
       .Signature({"string"}, "table")
       .Equality()
       .End();

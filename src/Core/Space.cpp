@@ -126,6 +126,14 @@ std::vector<GameObject*> Space::GetObjectsByName(const std::string& wanted) cons
   return found;
 }
 
+std::vector<GameObject*> Space::GetObjectsWith(const std::string& component) const {
+  std::vector<GameObject*> found;
+  for (GameObject* object : objects)
+    if (object && (object->GetComponent(component) || object->GetLuaComponent(component)))
+      found.push_back(object);
+  return found;
+}
+
 GameObject* Space::GetObjectById(int id) const {
   for (GameObject* object : objects)
     if (object && object->m_Self == id)

@@ -48,6 +48,9 @@ public:
   GameObject* CreateAtPosition(const std::string& archetypeName, const Vector2D& position);
   GameObject* GetObjectByName(const std::string& name) const;
   std::vector<GameObject*> GetObjectsByName(const std::string& name) const;
+  // Every object with a native component of that type name or a script component of that
+  // name, in object order: how the game finds its pieces whatever a designer named them.
+  std::vector<GameObject*> GetObjectsWith(const std::string& component) const;
   GameObject* GetObjectById(int id) const;
 
   // A component of the registered type from the pool; null for an unknown type name.

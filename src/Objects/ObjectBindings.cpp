@@ -113,7 +113,7 @@ void BindGameObject(lua_State* L) {
       .Field("ArchetypeName", &GameObject::m_ArchetypeName)
       .Doc("The archetype the object was made from (\"\" if none).")
       .Field("Name", &GameObject::m_Name)
-      .Doc("The object's name; the game finds its pieces by name.")
+      .Doc("The object's name, as `Space.GetObjectByName` finds it.")
       .Property("Space", &GameObject::GetSpace)
       .Doc("The space the object lives in, nil if none.")
       .Method("GetComponent", &GetComponent)

@@ -230,8 +230,8 @@ void GameTest::PlaySequence(const std::string& words) {
 }
 
 LuaComponent* GameTest::Controller() const {
-  GameObject* object = main->GetObjectByName("TurnController");
-  return object ? object->GetLuaComponent("TurnController") : nullptr;
+  std::vector<GameObject*> objects = main->GetObjectsWith("TurnController");
+  return objects.empty() ? nullptr : objects[0]->GetLuaComponent("TurnController");
 }
 
 std::string GameTest::Eval(const std::string& expression) {
@@ -327,12 +327,12 @@ GameNode* GameTest::NodeOf(char label) const {
 }
 
 int GameTest::PlayerCredits() const {
-  GameObject* player = main->GetObjectByName("Player");
-  return player ? player->Get<Player>("Player")->Credits : -1;
+  std::vector<GameObject*> players = main->GetObjectsWith("Player");
+  return players.empty() ? -1 : players[0]->Get<Player>("Player")->Credits;
 }
 
 std::string GameTest::PatrolField(int i, const std::string& field) {
-  std::vector<GameObject*> patrols = main->GetObjectsByName("Patrol");
+  std::vector<GameObject*> patrols = main->GetObjectsWith("Patrol");
   if (i >= static_cast<int>(patrols.size()))
     return "no patrol";
   lb::PushPtr(L, patrols[static_cast<size_t>(i)]->GetLuaComponent("PatrolScript"));
@@ -341,7 +341,8 @@ std::string GameTest::PatrolField(int i, const std::string& field) {
 }
 
 bool GameTest::PlayerAt(char label) const {
-  GameObject* player = main->GetObjectByName("Player");
+  std::vector<GameObject*> players = main->GetObjectsWith("Player");
+  GameObject* player = players.empty() ? nullptr : players[0];
   GameObject* node = main->GetObjectById(NodeId(label));
   if (!player || !node)
     return false;

@@ -229,6 +229,19 @@ TEST_F(BrokenLevelTest, ANodeWithoutATransform) {
   ExpectSkipped("node 10 has no Transform");
 }
 
+// The checker refuses what the game would: pieces without the scripts that play them.
+TEST_F(BrokenLevelTest, ANodeWithoutItsScript) {
+  Break("Component LuaComponent\\s*\\{\\s*m_Name std::string \"NodeScript\"\\s*\\}", "");
+  ExpectChecker("node 10 has no NodeScript");
+  ExpectSkipped("node 10 has no NodeScript");
+}
+
+TEST_F(BrokenLevelTest, APlayerWithoutItsScript) {
+  Break("Component LuaComponent\\s*\\{\\s*m_Name std::string \"PlayerScript\"\\s*\\}", "");
+  ExpectChecker("the player has no PlayerScript");
+  ExpectSkipped("the player has no PlayerScript");
+}
+
 TEST_F(BrokenLevelTest, APatrolWithoutATransform) {
   Break("(Component Patrol[^]*?Component) Transform", "$1 Transfrom",
         "level 1\ncredits 0\ngrid\nS-a-E\nend\nnode S start\nnode E end\npatrol a left\n");
@@ -238,6 +251,44 @@ TEST_F(BrokenLevelTest, APatrolWithoutATransform) {
 TEST_F(BrokenLevelTest, AMalformedFile) {
   Break("m_Self int 10[\\s\\S]*", "m_Self int 10\n      m_Name std::string \"Node");
   ExpectChecker("the level reader reported");
+}
+
+// The pieces of a level are what their components make them, whatever a designer named them:
+// the checker proves such a level and the game plays it, its node ids read from the file even
+// through names with braces in them.
+TEST_F(GameTest, PiecesNamedByTheDesignerAreCheckedAndPlayed) {
+  lastSource = "level 1\ncredits 0\ngrid\nS-a-E\n|\nb-c\nend\nnode S start\nnode E end\n"
+               "patrol c left\n";
+  MakeLevels({{"level01.txt", lastSource}});
+  std::string text = dir.Read("Node Levels/Level01.level");
+  for (const auto& [from, to] :
+       std::vector<std::pair<std::string, std::string>>{{"Node", "Relay {"},
+                                                        {"Player", "Probe"},
+                                                        {"Patrol", "Guard}"},
+                                                        {"TurnController", "Rules"}})
+    text = std::regex_replace(
+        text,
+        std::regex("(m_ArchetypeName std::string \"[^\"]*\"\\s*m_Name std::string \")" + from +
+                   "\""),
+        "$1" + to + "\"");
+  ASSERT_EQ(text.find("m_Name std::string \"Node\""), std::string::npos);
+  ASSERT_EQ(text.find("m_Name std::string \"Patrol\""), std::string::npos);
+  ASSERT_NE(text.find("m_Name std::string \"Rules\""), std::string::npos);
+  dir.Write("Node Levels/Level01.level", text);
+
+  std::string output;
+  EXPECT_EQ(RunProgram(std::string("\"") + VANTIX_CHECK_LEVELS + "\" .", output), 0) << output;
+  EXPECT_NE(output.find("Level01.level: level 1, par 2"), std::string::npos) << output;
+
+  StartEngine();
+  Load("Level01.level");
+  Frames(3);
+  Play("right");
+  EXPECT_EQ(PlayerNodeId(), NodeId('a'));
+  EXPECT_EQ(PatrolNode(0), NodeId('b')) << "the patrol named Guard} steps";
+  Play("right");
+  EXPECT_TRUE(Contains(LogLines(), "level won Level01.level turns=2"));
+  EXPECT_TRUE(Errors().empty()) << Errors().front();
 }
 
 TEST_F(GameTest, TheCheckerRefusesAnUnwinnableLevelAndAParThatDiffersFromItsSolution) {

@@ -230,8 +230,8 @@ std::vector<std::string> Validate(const LevelModel& model) {
     anyEnd = anyEnd || node.end;
     if (!object.hasTransform)
       say(who + " has no Transform");
-    if (object.name != "Node")
-      say(who + " is named \"" + object.name + "\"; the scripts find nodes by the name \"Node\"");
+    if (!object.HasScript("NodeScript"))
+      say(who + " has no NodeScript");
     for (int d = 0; d < kDirs; ++d) {
       std::string field = std::string(DirName(d));
       field[0] = static_cast<char>(field[0] - 'a' + 'A');
@@ -313,10 +313,10 @@ std::vector<std::string> Validate(const LevelModel& model) {
 
   if (model.playerObject >= 0) {
     const ObjectInfo& player = model.objects[model.playerObject];
-    if (player.name != "Player")
-      say("the player object is named \"" + player.name + "\", not \"Player\"");
     if (!player.hasTransform)
       say("the player has no Transform");
+    if (!player.HasScript("PlayerScript"))
+      say("the player has no PlayerScript");
     if (model.startNode < 0) {
       say("the player does not stand on a node");
     } else {
@@ -336,10 +336,12 @@ std::vector<std::string> Validate(const LevelModel& model) {
     std::string who = "patrol " + std::to_string(object.id);
     if (patrol.startNode < 0)
       say(who + " starts on id " + std::to_string(patrol.startId) + ", which is not a node");
+    if (!object.hasTransform)
+      say(who + " has no Transform");
+    if (!object.HasScript("PatrolScript"))
+      say(who + " has no PatrolScript");
     if (patrol.moveDir < 0 || patrol.moveDir > 4)
       say(who + " has MoveDir " + std::to_string(patrol.moveDir) + " (0 to 4)");
-    if (object.name != "Patrol")
-      say(who + " is named \"" + object.name + "\", not \"Patrol\"");
   }
 
   int controllers = 0;

@@ -1,6 +1,7 @@
 #pragma once
 // The game's view of a level file: its nodes, player, patrols and the objects they name, read
 // through the engine's own level reader, and the data conventions every level keeps.
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -26,6 +27,9 @@ struct ObjectInfo {
   float halfWidth = 0.0f, halfHeight = 0.0f; // a sprite spans its scale either side
   std::vector<std::string> scripts;
   bool isNode = false;
+  bool HasScript(const std::string& name) const {
+    return std::find(scripts.begin(), scripts.end(), name) != scripts.end();
+  }
 };
 
 struct NodeInfo {

@@ -141,6 +141,25 @@ function R.Place(object, x, y)
   transform.Translation = Vector2D(x, y, t.w)
 end
 
+-- The top-level objects of a space with that component or script (objects that are children of
+-- another are not pieces of the level), in object order: the level's pieces are found by what
+-- they are, whatever a designer named them.
+function R.PiecesWith(space, component)
+  local pieces = {}
+  for _, object in ipairs(space and space:GetObjectsWith(component) or {}) do
+    if object.Parent == nil then
+      pieces[#pieces + 1] = object
+    end
+  end
+  return pieces
+end
+
+-- The level's turn controller script in that space, or nil.
+function R.Controller(space)
+  local object = R.PiecesWith(space, "TurnController")[1]
+  return object and object.TurnController
+end
+
 -- Calls a function another script component offers, if it has it.
 function R.Call(component, name, ...)
   if component == nil then

@@ -222,8 +222,8 @@ end
 -- The turn controller of the level in the Main space, or nil on a screen without one.
 function S.Controller()
   local main = Engine.GetSpaceByName("Main")
-  local object = main and main:GetObjectByName("TurnController")
-  return object and object.TurnController
+  local objects = main and main:GetObjectsWith("TurnController")
+  return objects and objects[1].TurnController
 end
 
 -- Whether a level is being played (the pause screen can open over it).
