@@ -14,6 +14,7 @@
 #include "Objects/EventDispatcher.h"
 #include "Objects/Events.h"
 #include "Systems/GraphicsEngine.h"
+#include "Utilities/Debug.h"
 
 namespace Input {
 
@@ -219,6 +220,7 @@ void HandleWindowEvent(const SDL_WindowEvent& window) {
     break;
   default:
     std::printf("UNKOWN WINDOW EVENT");
+    debug::LeaveLineOpen();
     break;
   }
 }

@@ -14,6 +14,7 @@
 #include "Objects/GameObject.h"
 #include "Scripting/LuaEngine.h"
 #include "Utilities/Check.h"
+#include "Utilities/Debug.h"
 #include "Utilities/Paths.h"
 
 namespace {
@@ -40,6 +41,7 @@ const char* ErrorText(lua_State* L, int idx) {
 
 // A script's error (on top of the stack), as a failed call or look-up reports it.
 void PrintScriptError(const std::string& path, lua_State* L) {
+  debug::CloseOpenLine();
   std::printf("Error: %s <-----> %s\n", path.c_str(), ErrorText(L, -1));
   std::fflush(stdout);
 }

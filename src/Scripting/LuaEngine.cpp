@@ -20,6 +20,7 @@
 
 namespace {
 int Print(lua_State* L) {
+  debug::CloseOpenLine();
   int n = lua_gettop(L);
   for (int i = 1; i <= n; ++i)
     Lua_PrintIndex(L, i);

@@ -30,6 +30,20 @@ namespace debug {
 int IndentLevel() {
   return indentLevel;
 }
+
+namespace {
+bool lineOpen = false;
+}
+
+void LeaveLineOpen() {
+  lineOpen = true;
+}
+
+void CloseOpenLine() {
+  if (lineOpen)
+    std::fputc('\n', stdout);
+  lineOpen = false;
+}
 } // namespace debug
 
 extern "C" {

@@ -21,4 +21,10 @@ extern int NvOptimusEnablement;
 namespace debug {
 // Current indent of the table form (2 per open table); tests read it to check it is restored.
 int IndentLevel();
+
+// Notes the engine prints without a newline leave standard output's line open. The scripts'
+// print and the script error reports close it first, so the game's log lines (read line by
+// line by players' tools and tests) always start lines of their own.
+void LeaveLineOpen();
+void CloseOpenLine();
 } // namespace debug

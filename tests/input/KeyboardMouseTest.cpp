@@ -5,6 +5,7 @@
 #include "Core/Space.h"
 #include "Input/Input.h"
 #include "Systems/GraphicsEngine.h"
+#include "Utilities/Debug.h"
 #include "input/InputFixture.h"
 
 using Strings = std::vector<std::string>;
@@ -251,6 +252,7 @@ TEST_F(InputTest, UnknownWindowEventsAreReportedAndIgnored) {
   std::fflush(stdout);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "UNKOWN WINDOW EVENTUNKOWN WINDOW EVENT");
   EXPECT_EQ(unknownFrame, Strings{});
+  debug::CloseOpenLine(); // the line the note left open, for whatever prints next
 }
 
 TEST_F(InputTest, ApplicationQuitEventIsIgnored) {

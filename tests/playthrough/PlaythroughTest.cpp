@@ -2,6 +2,8 @@
 // the splash through the menu and every level (the level checker's winning sequences) to the
 // victory screen and back to the menu on the keyboard; the first levels on a controller plugged
 // in mid-game and pulled out again; a level with the mouse alone.
+#include <algorithm>
+
 #include "playthrough/Playthrough.h"
 
 namespace {
@@ -107,6 +109,14 @@ TEST_F(PlaythroughTest, TheMouseAloneSkipsTheSplashChoosesPlayAndWinsALevelWithI
   });
   run->Do("release", [cx, cy] { GameRun::PushMouseButton(false, cx, cy); });
   run->WaitFor("the menu", [this] { return run->Level() == "MainMenu.level"; });
+  // A window event the engine does not know (a window manager's "take focus") is noted on
+  // standard output without a newline; the log lines after it still start lines of their own.
+  run->Do("an unknown window event", [] {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = 15;
+    SDL_PushEvent(&event);
+  });
   // The cursor's arrow tip is where the mouse is.
   run->Do("the cursor follows", [this, cx, cy] {
     Space* space = run->TheEngine().GetSpace("Cursor");
@@ -161,6 +171,7 @@ TEST_F(PlaythroughTest, TheMouseAloneSkipsTheSplashChoosesPlayAndWinsALevelWithI
   EXPECT_TRUE(run->Run(60)) << run->problems.front();
   Lines expected = {"level start " + pars[0].file, Won(pars[0]), "level start " + pars[1].file};
   EXPECT_EQ(run->LogLines(), expected);
+  EXPECT_EQ(std::count(run->Lines().begin(), run->Lines().end(), "UNKOWN WINDOW EVENT"), 1);
   EXPECT_EQ(run->Errors(), Lines{});
 }
 
