@@ -106,6 +106,8 @@ void BindSpace(lua_State* L) {
            "(\"GameNode\") or a script component of that name (\"TurnController\"), in object "
            "order; nil if none.")
       .Signature({"string"}, "table")
+      .Method("GetObjectWith", &Space::GetObjectWith)
+      .Doc("The first of those objects, nil if none.")
       .Equality()
       .End();
 }

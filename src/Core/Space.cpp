@@ -126,12 +126,25 @@ std::vector<GameObject*> Space::GetObjectsByName(const std::string& wanted) cons
   return found;
 }
 
+namespace {
+bool Has(const GameObject* object, const std::string& component) {
+  return object && (object->GetComponent(component) || object->GetLuaComponent(component));
+}
+} // namespace
+
 std::vector<GameObject*> Space::GetObjectsWith(const std::string& component) const {
   std::vector<GameObject*> found;
   for (GameObject* object : objects)
-    if (object && (object->GetComponent(component) || object->GetLuaComponent(component)))
+    if (Has(object, component))
       found.push_back(object);
   return found;
+}
+
+GameObject* Space::GetObjectWith(const std::string& component) const {
+  for (GameObject* object : objects)
+    if (Has(object, component))
+      return object;
+  return nullptr;
 }
 
 GameObject* Space::GetObjectById(int id) const {

@@ -51,6 +51,8 @@ public:
   // Every object with a native component of that type name or a script component of that
   // name, in object order: how the game finds its pieces whatever a designer named them.
   std::vector<GameObject*> GetObjectsWith(const std::string& component) const;
+  // The first of those, or null: stops at it, for look-ups made every frame.
+  GameObject* GetObjectWith(const std::string& component) const;
   GameObject* GetObjectById(int id) const;
 
   // A component of the registered type from the pool; null for an unknown type name.

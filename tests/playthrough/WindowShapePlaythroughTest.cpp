@@ -213,6 +213,26 @@ protected:
     py = static_cast<int>(r.y0);
   }
 
+  // The first action of the shortest win from where the player stands, clicked.
+  void ClickNextMove() {
+    levels::LevelModel model;
+    levels::ModelFromSpace(run->Main(), pars[0].file, model);
+    levels::Solution solution = levels::Solve(model);
+    ASSERT_TRUE(solution.solved && !solution.win.empty());
+    run->Next(Word(levels::ActionName(solution.win[0]), Device::kMouse, 0));
+  }
+
+  // Widens the cameras of a space by `scale` and moves their centres by (dx, dy).
+  static void Reframe(Space& space, float scale, float dx, float dy) {
+    for (GameObject* object : space.objects)
+      if (Camera* camera = object ? object->Get<Camera>("Camera") : nullptr) {
+        camera->width_ *= scale;
+        camera->height_ *= scale;
+        camera->center_.x += dx;
+        camera->center_.y += dy;
+      }
+  }
+
   float halfCell = 0.0f;
 };
 
@@ -234,34 +254,14 @@ TEST_P(WindowShapePlaythroughTest, ScreensAreLetterBoxedWithTheLevelAndClicksPla
   });
 
   // The first move is a click on the node, with no resize heard since the start.
-  run->Do("click the first move", [this] {
-    levels::LevelModel model;
-    levels::ModelFromSpace(run->Main(), pars[0].file, model);
-    levels::Solution solution = levels::Solve(model);
-    ASSERT_TRUE(solution.solved && !solution.win.empty());
-    run->Next(Word(levels::ActionName(solution.win[0]), Device::kMouse, 0));
-  });
+  run->Do("click the first move", [this] { ClickNextMove(); });
   run->WaitFor("the click moved", [this] { return run->StateInt("Turn") == 1; });
 
   // A camera of the designer's own, wider and off-centre: a click goes through the view the
   // level is drawn with, not through the framing the level generator gives its cameras.
-  run->Do("change the level's camera", [this] {
-    for (GameObject* object : run->Main().objects)
-      if (Camera* camera = object ? object->Get<Camera>("Camera") : nullptr) {
-        camera->width_ *= 1.5f;
-        camera->height_ *= 1.5f;
-        camera->center_.x += 1.0f;
-        camera->center_.y -= 0.5f;
-      }
-  });
+  run->Do("change the level's camera", [this] { Reframe(run->Main(), 1.5f, 1.0f, -0.5f); });
   run->WaitFor("drawn with it", [this] { return run->State("Phase") == "idle"; });
-  run->Do("click the second move", [this] {
-    levels::LevelModel model;
-    levels::ModelFromSpace(run->Main(), pars[0].file, model);
-    levels::Solution solution = levels::Solve(model);
-    ASSERT_TRUE(solution.solved && !solution.win.empty());
-    run->Next(Word(levels::ActionName(solution.win[0]), Device::kMouse, 0));
-  });
+  run->Do("click the second move", [this] { ClickNextMove(); });
   run->WaitFor("the second click moved", [this] { return run->StateInt("Turn") == 2; });
 
   // The cursor's tip is on the pointer.
@@ -306,14 +306,8 @@ TEST_P(WindowShapePlaythroughTest, ScreensAreLetterBoxedWithTheLevelAndClicksPla
   });
   // The menus too are clicked through the view they are drawn with: here one lower and wider,
   // where the default view would put the click above every item.
-  run->Do("change the pause screen's camera", [this] {
-    for (GameObject* object : run->TheEngine().GetBufferSpace()->objects)
-      if (Camera* camera = object ? object->Get<Camera>("Camera") : nullptr) {
-        camera->width_ *= 1.25f;
-        camera->height_ *= 1.25f;
-        camera->center_.y -= 2.0f;
-      }
-  });
+  run->Do("change the pause screen's camera",
+          [this] { Reframe(*run->TheEngine().GetBufferSpace(), 1.25f, 0.0f, -2.0f); });
   auto frames = std::make_shared<long>(0);
   run->Do("note the frame", [this, frames] { *frames = run->Frames(); });
   run->WaitFor("drawn with it", [this, frames] { return run->Frames() > *frames + 2; });

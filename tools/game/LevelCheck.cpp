@@ -32,8 +32,7 @@ std::vector<CheckedLevel> CheckLevels(const std::string& dataDir) {
     }
     bool controller = false;
     for (const ObjectInfo& object : level.model.objects)
-      for (const std::string& script : object.scripts)
-        controller = controller || script == "TurnController";
+      controller = controller || object.HasScript("TurnController");
     // "LevelNN.level" is a game level whatever it holds; "LevelSelect.level" is a screen.
     bool numbered = file.rfind("Level", 0) == 0 && file.size() > 5 &&
                     std::isdigit(static_cast<unsigned char>(file[5]));

@@ -346,8 +346,7 @@ std::vector<std::string> Validate(const LevelModel& model) {
 
   int controllers = 0;
   for (const ObjectInfo& object : model.objects)
-    for (const std::string& script : object.scripts)
-      controllers += script == "TurnController";
+    controllers += object.HasScript("TurnController");
   if (model.Playable() && controllers != 1)
     say("a playable level has exactly one TurnController script; this one has " +
         std::to_string(controllers));

@@ -156,7 +156,7 @@ end
 
 -- The level's turn controller script in that space, or nil.
 function R.Controller(space)
-  local object = R.PiecesWith(space, "TurnController")[1]
+  local object = space and space:GetObjectWith("TurnController")
   return object and object.TurnController
 end
 

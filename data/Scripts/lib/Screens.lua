@@ -222,8 +222,8 @@ end
 -- The turn controller of the level in the Main space, or nil on a screen without one.
 function S.Controller()
   local main = Engine.GetSpaceByName("Main")
-  local objects = main and main:GetObjectsWith("TurnController")
-  return objects and objects[1].TurnController
+  local object = main and main:GetObjectWith("TurnController")
+  return object and object.TurnController
 end
 
 -- Whether a level is being played (the pause screen can open over it).
