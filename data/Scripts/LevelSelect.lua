@@ -34,7 +34,8 @@ local function Build()
     local level = levels[i]
     items[#items + 1] = {
       action = level.file,
-      label = string.format("%d %s", level.number, string.upper(level.title or "")),
+      label = (level.title or "") ~= "" and string.format("%d %s", level.number, string.upper(level.title))
+        or tostring(level.number),
     }
   end
   if #items == 0 then

@@ -64,25 +64,10 @@ local function Report(problem)
 end
 
 ---------------------------------------------------------------------------------------------
--- Level order and pars, from the pars file the level checker keeps.
+-- Level order and pars, from the pars file the level checker keeps (see lib/Pars.lua).
 
 local function ReadPars()
-  local entries = {}
-  local f = io.open("Node Levels/Pars.txt", "r")
-  if not f then
-    return entries
-  end
-  for line in f:lines() do
-    local number, file, par, title = line:match("^(%d+)%s+(%S+)%s+(%d+)%s*(.-)%s*$")
-    if number then
-      entries[#entries + 1] = { number = tonumber(number), file = file, par = tonumber(par), title = title }
-    end
-  end
-  f:close()
-  table.sort(entries, function(a, b)
-    return a.number < b.number
-  end)
-  return entries
+  return dofile("Scripts/lib/Pars.lua").Read()
 end
 
 local function FileExists(file)

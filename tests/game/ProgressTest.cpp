@@ -250,6 +250,48 @@ TEST_F(ProgressTest, LevelSelectOffersTheLevelsReachedAndStartsTheChosenOne) {
   EXPECT_EQ(LevelName(), "MainMenu.level");
 }
 
+// Without a pars file, or with one that lists no level, the game still plays its levels in the
+// order of their file names, with no par, and says so once a run, naming the file.
+TEST_F(ProgressTest, WithoutAUsableParsFileTheLevelsGoByTheirFileNames) {
+  const char* broken[] = {nullptr, "# the header alone\n\ngarbage \x01\xff\n"};
+  for (const char* pars : broken) {
+    if (pars)
+      dir.Write("Node Levels/Pars.txt", pars);
+    else
+      std::filesystem::remove(dir.Path() / "Node Levels" / "Pars.txt");
+    dir.Write("Progress.txt", kGood);
+    Start();
+    Load("LevelSelect.level");
+    Frame();
+    EXPECT_EQ(VisibleSlots(), 3);
+    EXPECT_EQ(main->GetObjectByName("Item3")->Get<Font>("Font")->GetText(), "3");
+    Load("Level01.level");
+    Frames(3);
+    EXPECT_EQ(Eval("Engine.GetHUDSpace():GetObjectByName('Par').Font.Text"), "PAR -");
+    PlaySequence("right right down");
+    Frames(120);
+    EXPECT_EQ(LevelName(), "Level02.level");
+
+    std::vector<std::string> told;
+    for (const std::string& line : Printed())
+      if (line.rfind("Node Levels/Pars.txt", 0) == 0)
+        told.push_back(line);
+    if (pars) {
+      ASSERT_EQ(told.size(), 2u);
+      EXPECT_EQ(told[0], "Node Levels/Pars.txt:3: not \"<number> <file> <par> <title>\": "
+                         "\"garbage \\x01\\xFF\"; the line is skipped");
+      EXPECT_EQ(told[1], "Node Levels/Pars.txt: lists no level; the levels go by their file names "
+                         "and show no par");
+    } else {
+      ASSERT_EQ(told.size(), 1u);
+      EXPECT_EQ(told[0], "Node Levels/Pars.txt: cannot be read; the levels go by their file names "
+                         "and show no par");
+    }
+    EXPECT_TRUE(Errors().empty()) << Errors().front();
+    StopEngine();
+  }
+}
+
 // More levels reached than the screen's sixteen slots: pages of fifteen, each ending in "MORE".
 TEST_F(ProgressTest, LevelSelectPagesThroughMoreLevelsThanItsSlots) {
   std::vector<std::pair<std::string, std::string>> sources;

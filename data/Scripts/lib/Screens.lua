@@ -53,23 +53,9 @@ function S.FileExists(path)
   return false
 end
 
--- The levels of the pars file the level checker keeps, in order: { number, file, title }.
+-- The level order: { number, file, par, title } a level (see Pars.lua).
 function S.Levels()
-  local levels = {}
-  local f = io.open("Node Levels/Pars.txt", "r")
-  if f then
-    for line in f:lines() do
-      local number, file, title = line:match("^(%d+)%s+(%S+)%s+%d+%s*(.-)%s*$")
-      if number and tonumber(number) then
-        levels[#levels + 1] = { number = tonumber(number), file = file, title = title }
-      end
-    end
-    f:close()
-  end
-  table.sort(levels, function(a, b)
-    return a.number < b.number
-  end)
-  return levels
+  return dofile("Scripts/lib/Pars.lua").Read()
 end
 
 -- The first level of the level order, else Level01.level.
