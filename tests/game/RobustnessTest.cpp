@@ -339,4 +339,18 @@ TEST_F(GameTest, TheCheckersSummaryCountsTheProblemsOfThePars) {
   EXPECT_NE(output.find("Node Levels/Pars.txt: cannot be read\nchecked"), std::string::npos)
       << output;
 }
+
+// A screen (no player, no nodes) is not solved, but one the game cannot read whole is a problem.
+TEST_F(GameTest, TheCheckerCountsAScreenThatIsNotReadWhole) {
+  MakeLevels({{"level01.txt", "level 1\ncredits 0\ngrid\nS-E\nend\nnode S start\nnode E end\n"}});
+  std::string output;
+  ASSERT_EQ(RunProgram(std::string("\"") + VANTIX_CHECK_LEVELS + "\" .", output), 0) << output;
+  dir.Write("Node Levels/Menu.level", "Space\n{\n  m_Active bool true\n  Objects\n  {\n");
+  EXPECT_EQ(RunProgram(std::string("\"") + VANTIX_CHECK_LEVELS + "\" .", output), 1);
+  EXPECT_NE(output.find("Menu.level: not a playable level\nMenu.level: the level reader reported 1 "
+                        "problem(s) in the file's text\n"),
+            std::string::npos)
+      << output;
+  EXPECT_NE(output.find("1 playable: 1 problem\n"), std::string::npos) << output;
+}
 } // namespace

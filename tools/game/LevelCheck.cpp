@@ -108,6 +108,11 @@ bool Report(const std::vector<CheckedLevel>& levels, const std::vector<ParEntry>
   for (const CheckedLevel& level : levels) {
     if (!level.playable) {
       out << level.file << ": not a playable level\n";
+      // A screen the game cannot read whole is as broken as a level.
+      if (level.model.readerFailures > 0)
+        problem(level.file, "the level reader reported " +
+                                std::to_string(level.model.readerFailures) +
+                                " problem(s) in the file's text");
       continue;
     }
     ++playable;
