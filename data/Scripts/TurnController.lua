@@ -4,6 +4,7 @@
 -- log and restarts or moves on. What the HUD shows is published on this component:
 -- Turn, Credits, Keys, KeyCount, Par, LevelNum, Title, LevelFile, Refusal, Help, Phase, NodeId.
 local R = dofile("Scripts/lib/GameRules.lua")
+local Files = dofile("Scripts/lib/Files.lua")
 
 local level = nil -- the pieces: nodes, player, patrols (see Discover)
 local phase = "loading" -- loading, idle, busy, over, broken, gone
@@ -71,12 +72,7 @@ local function ReadPars()
 end
 
 local function FileExists(file)
-  local f = io.open("Node Levels/" .. file, "r")
-  if f then
-    f:close()
-    return true
-  end
-  return false
+  return Files.Exists("Node Levels/" .. file)
 end
 
 -- The level after this one, or the victory screen after the last.

@@ -109,10 +109,8 @@ bool Report(const std::vector<CheckedLevel>& levels, const std::vector<ParEntry>
     if (!level.playable) {
       out << level.file << ": not a playable level\n";
       // A screen the game cannot read whole is as broken as a level.
-      if (level.model.readerFailures > 0)
-        problem(level.file, "the level reader reported " +
-                                std::to_string(level.model.readerFailures) +
-                                " problem(s) in the file's text");
+      if (std::string text = ReaderProblem(level.model); !text.empty())
+        problem(level.file, text);
       continue;
     }
     ++playable;

@@ -203,12 +203,18 @@ bool ReadLevel(const std::string& dataDir, const std::string& file, LevelModel& 
   return true;
 }
 
+std::string ReaderProblem(const LevelModel& model) {
+  if (model.readerFailures == 0)
+    return "";
+  return "the level reader reported " + std::to_string(model.readerFailures) +
+         " problem(s) in the file's text";
+}
+
 std::vector<std::string> Validate(const LevelModel& model) {
   std::vector<std::string> problems;
   auto say = [&problems](std::string text) { problems.push_back(std::move(text)); };
-  if (model.readerFailures > 0)
-    say("the level reader reported " + std::to_string(model.readerFailures) +
-        " problem(s) in the file's text");
+  if (std::string text = ReaderProblem(model); !text.empty())
+    say(text);
 
   std::set<int> ids;
   for (const ObjectInfo& object : model.objects)

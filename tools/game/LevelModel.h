@@ -100,5 +100,7 @@ void ModelFromSpace(const Space& space, const std::string& file, LevelModel& mod
 
 // Every broken data convention of the level, one sentence each; empty for a sound level.
 std::vector<std::string> Validate(const LevelModel& model);
+// The problem a file not read whole is, playable or not; empty when it was read whole.
+std::string ReaderProblem(const LevelModel& model);
 
 } // namespace levels

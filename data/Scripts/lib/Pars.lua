@@ -4,25 +4,10 @@
 -- A file that cannot be read, or that lists no level, leaves the game playable: the levels are
 -- then "Level01.level", "Level02.level", ... as far as they exist, with no par and no title.
 -- Each problem is printed once a run, naming the file, as the checker names it.
+local F = dofile("Scripts/lib/Files.lua")
 local Pars = {}
 
 Pars.File = "Node Levels/Pars.txt"
-
-local function Exists(path)
-  local f = io.open(path, "r")
-  if f then
-    f:close()
-    return true
-  end
-  return false
-end
-
--- A piece of a damaged line fit to print: bytes that are not printable show as \xNN.
-local function Printable(text)
-  return (text:gsub("[^\32-\126]", function(byte)
-    return string.format("\\x%02X", byte:byte())
-  end))
-end
 
 local function Report(problem)
   local told = _G.VantixParsProblems or {}
@@ -39,7 +24,7 @@ local function ByFileName()
   local entries = {}
   while true do
     local file = string.format("Level%02d.level", #entries + 1)
-    if not Exists("Node Levels/" .. file) then
+    if not F.Exists("Node Levels/" .. file) then
       return entries
     end
     entries[#entries + 1] = { number = #entries + 1, file = file, title = "" }
@@ -64,7 +49,7 @@ function Pars.Read()
         entries[#entries + 1] = { number = tonumber(number), file = file, par = tonumber(par), title = title }
       else
         Report(string.format(':%d: not "<number> <file> <par> <title>": "%s"; the line is skipped', lineNumber,
-          Printable(line:sub(1, 60))))
+          F.Printable(line:sub(1, 60))))
       end
     end
   end

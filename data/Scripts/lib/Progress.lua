@@ -38,12 +38,7 @@ local function FieldOf(key)
   return nil
 end
 
--- A piece of a damaged file fit to print: bytes that are not printable show as \xNN.
-local function Printable(text)
-  return (text:gsub("[^\32-\126]", function(byte)
-    return string.format("\\x%02X", byte:byte())
-  end))
-end
+local Printable = dofile("Scripts/lib/Files.lua").Printable
 
 -- Whether a line could be the start of a setting line or of the end line (a write cut short).
 local function Unfinished(line)

@@ -44,14 +44,7 @@ function S.SpaceToWorld(space, px, py)
   return S.ToWorld(px, py)
 end
 
-function S.FileExists(path)
-  local f = io.open(path, "r")
-  if f then
-    f:close()
-    return true
-  end
-  return false
-end
+S.FileExists = dofile("Scripts/lib/Files.lua").Exists
 
 -- The level order: { number, file, par, title } a level (see Pars.lua).
 function S.Levels()
